@@ -51,7 +51,7 @@ SdlBackend::SdlBackend() {
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     const std::string why = SDL_GetError();
     SDL_Quit();
-    CannotOpenDisplay(why);
+    CannotOpenDisplay("no X11 or Wayland display answered (" + why + ")");
   }
   const char* driver = SDL_GetCurrentVideoDriver();
   const std::string_view name = driver ? driver : "";

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tarvel needs to build, run and test, where they are missing,
+# then configures and builds it. Safe to run again: it installs nothing that is already there.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  g++ cmake make pkg-config
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
+  googletest libgtest-dev
+  libx11-dev xvfb
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+  fi
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"
+fi
+
+cmake --preset release >/dev/null
+cmake --build --preset release

@@ -1,0 +1,222 @@
+// The whole program on the headless backend: start-up, the frame loop, timers, closing and
+// the run-time error report.
+#include "runtime/event_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "run_headless.h"
+#include "runtime/text.h"
+
+namespace tarvel_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Frame {
+  rt::Duration at;
+  rt::Text caption;
+  float left;
+  rt::Boolean mouth_open;
+};
+
+// Runs Form1 for `duration` of virtual time and records every presented frame.
+struct RecordedRun {
+  explicit RecordedRun(rt::Duration duration) {
+    backend.CloseAt(At(duration));
+    backend.OnPresent([this] {
+      const rt::Label& label = handles.form->LabelNamed("Label1");
+      frames.push_back({backend.Elapsed(), label.Caption(), label.Left(), handles.code->MouthOpen});
+    });
+    status = rt::RunProject(Form1Project(handles), backend);
+  }
+
+  rt::HeadlessBackend backend;
+  Form1Handles handles;
+  std::vector<Frame> frames;
+  int status = -1;
+};
+
+TEST(EventLoop, ClosingTheWindowEndsWithStatusZero) {
+  RecordedRun run(2s);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(run.backend.ErrorBoxes().empty());
+  EXPECT_EQ(run.backend.Elapsed(), 2s);
+}
+
+TEST(EventLoop, FirstFrameShowsOneAndTheDesignCaptionIsNeverPainted) {
+  RecordedRun run(1s);
+  ASSERT_FALSE(run.frames.empty());
+  EXPECT_EQ(run.frames[0].at, 0s);
+  EXPECT_EQ(run.frames[0].caption, u"1");
+  EXPECT_EQ(run.frames[0].left, 0.0F);
+  for (const Frame& frame : run.frames) {
+    ASSERT_NE(frame.caption, u"0");
+  }
+  EXPECT_EQ(run.backend.Window().title, "Form1");
+  EXPECT_EQ(run.backend.Window().client, (rt::PixelSize{312, 213}));
+  EXPECT_FALSE(run.backend.Window().border);
+}
+
+TEST(EventLoop, Timer1TicksOncePerFrameAndEveryTickIsPresented) {
+  RecordedRun run(10s);
+  // 60 frames a second after the first one, each carrying exactly one tick.
+  ASSERT_GE(run.frames.size(), 600U);
+  for (std::size_t i = 1; i < run.frames.size(); ++i) {
+    const Frame& frame = run.frames[i];
+    const rt::Text count = rt::IntToText(static_cast<std::int64_t>(i));
+    ASSERT_EQ(frame.caption.substr(7), count) << "frame " << i;
+    ASSERT_EQ(frame.at - run.frames[i - 1].at, rt::HeadlessBackend::k60Hz) << "frame " << i;
+  }
+}
+
+TEST(EventLoop, MouthOpensAtTheFirstFrameAfterEachHalfSecondAndShowsOnThatTicksNextFrame) {
+  RecordedRun run(10s);
+  int toggles = 0;
+  for (std::size_t i = 1; i < run.frames.size(); ++i) {
+    const Frame& frame = run.frames[i];
+    const bool toggled = (frame.mouth_open != 0) != (run.frames[i - 1].mouth_open != 0);
+    if (!toggled) {
+      continue;
+    }
+    ++toggles;
+    const rt::Duration mark = toggles * 500ms;
+    EXPECT_GE(frame.at, mark) << "toggle " << toggles;
+    EXPECT_LT(frame.at - mark, rt::HeadlessBackend::k60Hz) << "toggle " << toggles;
+    // Timer1 ran first in that frame, so the caption still wears the old face...
+    EXPECT_EQ(frame.caption.substr(0, 7), frame.mouth_open ? form1::kClosedFace : form1::kOpenFace);
+    // ...and the next frame wears the new one.
+    if (i + 1 < run.frames.size()) {
+      EXPECT_EQ(run.frames[i + 1].caption.substr(0, 7),
+                frame.mouth_open ? form1::kOpenFace : form1::kClosedFace);
+    }
+  }
+  EXPECT_EQ(toggles, 19);  // marks 0.5 s ... 9.5 s; the close at 10 s comes first
+  EXPECT_EQ(run.frames[1].mouth_open, rt::False);
+}
+
+// A form with one 500 ms timer and nothing to paint, to count many ticks quickly.
+class Metronome : public rt::FormCode {
+ public:
+  Metronome(rt::Form& form, rt::Events& events) : FormCode(form) {
+    rt::Timer& timer = form.TimerNamed("Beat");
+    events.OnLoad("Start", [&timer] { timer.SetEnabled(true); });
+    events.OnTimer(timer, "Beat", [this] { ticks.push_back(clock->Now()); });
+  }
+  static inline const rt::Clock* clock = nullptr;
+  static inline std::vector<rt::TimePoint> ticks;
+};
+
+TEST(EventLoop, HalfSecondTimerDoesNotDriftOverTenThousandTicks) {
+  rt::FormDesign design;
+  design.name = "Form1";
+  design.client_width = 150;
+  design.client_height = 150;
+  design.timers.push_back({.name = "Beat", .interval_ms = 500, .enabled = false});
+  rt::HeadlessBackend backend;
+  Metronome::clock = &backend;
+  Metronome::ticks.clear();
+  backend.CloseAt(At(10'000 * 500ms + 1ms));
+  ASSERT_EQ(rt::RunProject(rt::MakeProject<Metronome>("Tarvel", design), backend), 0);
+  ASSERT_EQ(Metronome::ticks.size(), 10'000U);
+  for (std::size_t k = 0; k < Metronome::ticks.size(); ++k) {
+    const rt::Duration late = Metronome::ticks[k] - At(static_cast<long>(k + 1) * 500ms);
+    ASSERT_GE(late, 0ns) << "tick " << k + 1;
+    ASSERT_LT(late, rt::HeadlessBackend::k60Hz) << "tick " << k + 1;
+  }
+}
+
+TEST(EventLoop, ResizedWindowIsWhatTheStepperWrapsAgainst) {
+  rt::HeadlessBackend backend;
+  Form1Handles handles;
+  backend.ResizeAt(At(100ms), {100, 100});
+  backend.CloseAt(At(3s));
+  float furthest = 0;
+  float width = 0;
+  backend.OnPresent([&] {
+    width = handles.form->Width();
+    if (backend.Elapsed() > 200ms) {
+      furthest = std::max(furthest, handles.form->LabelNamed("Label1").Left());
+    }
+  });
+  EXPECT_EQ(rt::RunProject(Form1Project(handles), backend), 0);
+  EXPECT_EQ(width, 1500.0F);
+  EXPECT_LE(furthest, 1500.0F);  // never past the new 1500-twip width
+  EXPECT_GT(furthest, 1300.0F);
+}
+
+// Runs `project` and returns what it wrote to stderr.
+std::string RunCapturingStderr(const rt::Project& project, rt::HeadlessBackend& backend,
+                               int& status) {
+  testing::internal::CaptureStderr();
+  status = rt::RunProject(project, backend);
+  return testing::internal::GetCapturedStderr();
+}
+
+TEST(EventLoop, OverflowEndsTheRunThroughTheReportNamingTheHandler) {
+  rt::HeadlessBackend backend;
+  backend.CloseAt(At(10s));
+  Form1Handles handles;
+  const rt::Project project = Form1Project(
+      handles, [](form1::Form1& c) { c.Counter = std::numeric_limits<std::int64_t>::max() - 2; });
+  int status = -1;
+  const std::string err = RunCapturingStderr(project, backend, status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err, "Tarvel: run-time error in StepLabel: overflow\n");
+  ASSERT_EQ(backend.ErrorBoxes().size(), 1U);
+  EXPECT_EQ(backend.ErrorBoxes()[0], "Tarvel: run-time error in StepLabel: overflow");
+  // Two ticks went through; the third raised.
+  EXPECT_EQ(backend.Elapsed(), 3 * rt::HeadlessBackend::k60Hz);
+}
+
+// Form code that fails in the chosen handler, to drive each error path.
+class Faulty : public rt::FormCode {
+ public:
+  Faulty(rt::Form& form, rt::Events& events) : FormCode(form) {
+    rt::Label& label = form.LabelNamed("Label1");
+    rt::Timer& timer = form.TimerNamed("Timer1");
+    events.OnLoad("InitForm", [&] {
+      timer.SetEnabled(true);
+      if (fail_in_load) {
+        timer.SetInterval(-5);
+      }
+    });
+    events.OnTimer(timer, "StepLabel", [&label] {
+      label.SetLeft(std::numeric_limits<float>::quiet_NaN());
+    });
+  }
+  static inline bool fail_in_load = false;
+};
+
+TEST(EventLoop, FailedPropertyCallEndsTheRunNamingHandlerObjectAndMember) {
+  rt::HeadlessBackend backend;
+  backend.CloseAt(At(10s));
+  Faulty::fail_in_load = false;
+  int status = -1;
+  const std::string err = RunCapturingStderr(
+      rt::MakeProject<Faulty>("Tarvel", form1::Form1Design()), backend, status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err, "Tarvel: run-time error in StepLabel: Label1.Left: invalid value\n");
+  EXPECT_EQ(backend.ErrorBoxes().size(), 1U);
+}
+
+TEST(EventLoop, ErrorInLoadEndsTheRunBeforeTheWindowIsShown) {
+  rt::HeadlessBackend backend;
+  backend.CloseAt(At(10s));
+  Faulty::fail_in_load = true;
+  int status = -1;
+  const std::string err = RunCapturingStderr(
+      rt::MakeProject<Faulty>("Tarvel", form1::Form1Design()), backend, status);
+  Faulty::fail_in_load = false;
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err, "Tarvel: run-time error in InitForm: Timer1.Interval: invalid value\n");
+  EXPECT_FALSE(backend.WindowShown());
+}
+
+}  // namespace
+}  // namespace tarvel_test
