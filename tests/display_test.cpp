@@ -238,6 +238,13 @@ TEST(RealDisplay, OpensTheDesignSizedWindowPaintsRedAndClosesWithStatusZero) {
   XGetWindowAttributes(screen.display(), window, &attributes);
   EXPECT_EQ(attributes.width, 312);
   EXPECT_EQ(attributes.height, 213);
+  int x = 0;
+  int y = 0;
+  Window child = 0;
+  XTranslateCoordinates(screen.display(), window, DefaultRootWindow(screen.display()), 0, 0, &x, &y,
+                        &child);
+  EXPECT_EQ(x, (800 - 312) / 2);  // centred on the 800 x 600 screen
+  EXPECT_EQ(y, (600 - 213) / 2);
   int red = 0;
   for (const auto end = Clock::now() + 5s; red <= 0 && Clock::now() < end;) {
     red = screen.RedPixels(window);
@@ -250,18 +257,20 @@ TEST(RealDisplay, OpensTheDesignSizedWindowPaintsRedAndClosesWithStatusZero) {
   EXPECT_EQ(ReadFile(err), "");
 }
 
-TEST(RealDisplay, RunsOnOneThreadAndTerminateEndsItWithStatusZero) {
-  const VirtualScreen screen;
-  ASSERT_NE(screen.display(), nullptr) << "Xvfb did not start: " << screen.Log();
-  Child tarvel({TARVEL_EXE}, {"DISPLAY=" + screen.name(), "WAYLAND_DISPLAY"});
-  ASSERT_NE(screen.FindWindow("Form1", 10s), 0U);
-  // The whole program runs on one thread on X11.
-  const std::filesystem::path tasks = "/proc/" + std::to_string(tarvel.pid()) + "/task";
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tasks),
-                          std::filesystem::directory_iterator()),
-            1);
-  kill(tarvel.pid(), SIGTERM);
-  EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(0));
+TEST(RealDisplay, RunsOnOneThreadAndTerminateOrInterruptEndsItWithStatusZero) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    const VirtualScreen screen;
+    ASSERT_NE(screen.display(), nullptr) << "Xvfb did not start: " << screen.Log();
+    Child tarvel({TARVEL_EXE}, {"DISPLAY=" + screen.name(), "WAYLAND_DISPLAY"});
+    ASSERT_NE(screen.FindWindow("Form1", 10s), 0U);
+    // The whole program runs on one thread on X11.
+    const std::filesystem::path tasks = "/proc/" + std::to_string(tarvel.pid()) + "/task";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tasks),
+                            std::filesystem::directory_iterator()),
+              1);
+    kill(tarvel.pid(), signal);
+    EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(0)) << "signal " << signal;
+  }
 }
 
 TEST(RealDisplay, NoDisplayIsAClearErrorNotAnInvisibleRun) {

@@ -186,9 +186,8 @@ class Faulty : public rt::FormCode {
         timer.SetInterval(-5);
       }
     });
-    events.OnTimer(timer, "StepLabel", [&label] {
-      label.SetLeft(std::numeric_limits<float>::quiet_NaN());
-    });
+    events.OnTimer(timer, "StepLabel",
+                   [&label] { label.SetLeft(std::numeric_limits<float>::quiet_NaN()); });
   }
   static inline bool fail_in_load = false;
 };
@@ -198,8 +197,8 @@ TEST(EventLoop, FailedPropertyCallEndsTheRunNamingHandlerObjectAndMember) {
   backend.CloseAt(At(10s));
   Faulty::fail_in_load = false;
   int status = -1;
-  const std::string err = RunCapturingStderr(
-      rt::MakeProject<Faulty>("Tarvel", form1::Form1Design()), backend, status);
+  const std::string err =
+      RunCapturingStderr(rt::MakeProject<Faulty>("Tarvel", form1::Form1Design()), backend, status);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(err, "Tarvel: run-time error in StepLabel: Label1.Left: invalid value\n");
   EXPECT_EQ(backend.ErrorBoxes().size(), 1U);
@@ -210,8 +209,8 @@ TEST(EventLoop, ErrorInLoadEndsTheRunBeforeTheWindowIsShown) {
   backend.CloseAt(At(10s));
   Faulty::fail_in_load = true;
   int status = -1;
-  const std::string err = RunCapturingStderr(
-      rt::MakeProject<Faulty>("Tarvel", form1::Form1Design()), backend, status);
+  const std::string err =
+      RunCapturingStderr(rt::MakeProject<Faulty>("Tarvel", form1::Form1Design()), backend, status);
   Faulty::fail_in_load = false;
   EXPECT_EQ(status, 1);
   EXPECT_EQ(err, "Tarvel: run-time error in InitForm: Timer1.Interval: invalid value\n");

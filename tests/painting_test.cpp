@@ -26,8 +26,8 @@ Census TakeCensus(const rt::HeadlessBackend& backend, const rt::PixelRect& label
   for (int y = 0; y < size.height; ++y) {
     for (int x = 0; x < size.width; ++x) {
       const rt::Color c = backend.PixelAt(x, y);
-      const bool inside = x >= label.x && x < label.x + label.width && y >= label.y &&
-                          y < label.y + label.height;
+      const bool inside =
+          x >= label.x && x < label.x + label.width && y >= label.y && y < label.y + label.height;
       if (c.green != 0 || c.blue != 0) {
         ++census.not_pure_red;
       }

@@ -32,6 +32,8 @@ inline rt::Project Form1Project(Form1Handles& handles,
   return project;
 }
 
-inline rt::TimePoint At(rt::Duration since_start) { return rt::TimePoint{} + since_start; }
+inline rt::TimePoint At(rt::Duration since_start) {
+  return rt::TimePoint{} + since_start;
+}
 
 }  // namespace tarvel_test
