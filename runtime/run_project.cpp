@@ -39,7 +39,7 @@ int RunProject(const Project& project, Backend& backend) {
 
 int RunProject(const Project& project) {
   try {
-    const std::unique_ptr<Backend> backend = MakeSdlBackend();
+    const std::unique_ptr<Backend> backend = MakeSdlBackend(project.name);
     return RunProject(project, *backend);
   } catch (const PlatformError& error) {
     return PlatformFailure(project, error);

@@ -4,8 +4,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "runtime/sdl/display_loss.h"
 
 namespace rt {
 
@@ -15,7 +19,7 @@ constexpr int kFallbackRefreshHz = 60;
 
 class SdlBackend final : public Backend {
  public:
-  SdlBackend();
+  explicit SdlBackend(std::string program);
   ~SdlBackend() override;
   SdlBackend(const SdlBackend&) = delete;
   SdlBackend& operator=(const SdlBackend&) = delete;
@@ -31,7 +35,9 @@ class SdlBackend final : public Backend {
  private:
   void Translate(const SDL_Event& event, std::vector<WindowEvent>& events) const;
 
+  std::string program_;
   SDL_Window* window_ = nullptr;
+  std::unique_ptr<DisplayLoss> display_loss_;
   bool shown_ = false;
   std::vector<SDL_Rect> rects_;
 };
@@ -40,7 +46,7 @@ class SdlBackend final : public Backend {
   throw PlatformError("cannot open a display: " + why);
 }
 
-SdlBackend::SdlBackend() {
+SdlBackend::SdlBackend(std::string program) : program_(std::move(program)) {
   // Only real displays: left alone, SDL would fall back to its offscreen driver and the program
   // would run where nobody can see it. SDL_VIDEODRIVER in the environment still takes
   // precedence, and is checked below.
@@ -100,6 +106,7 @@ void SdlBackend::OpenWindow(const WindowSpec& spec) {
   if (!window_) {
     CannotOpenDisplay(std::string("cannot create the window: ") + SDL_GetError());
   }
+  display_loss_ = std::make_unique<DisplayLoss>(window_, program_);
 }
 
 SDL_Surface* SdlBackend::Surface() {
@@ -173,7 +180,14 @@ void SdlBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events)
         Translate(event, events);
       }
     }
-    if (events.size() > before || Now() >= deadline) {
+    if (events.size() > before) {
+      // A quit can also mean the display itself went away: that is a failure, not a close.
+      if (const std::string lost = display_loss_ ? display_loss_->Lost() : ""; !lost.empty()) {
+        throw PlatformError(lost);
+      }
+      return;
+    }
+    if (Now() >= deadline) {
       return;
     }
   }
@@ -186,8 +200,8 @@ void SdlBackend::ShowError(const std::string& title, const std::string& message)
 
 }  // namespace
 
-std::unique_ptr<Backend> MakeSdlBackend() {
-  return std::make_unique<SdlBackend>();
+std::unique_ptr<Backend> MakeSdlBackend(const std::string& program) {
+  return std::make_unique<SdlBackend>(program);
 }
 
 }  // namespace rt

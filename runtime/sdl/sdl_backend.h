@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "runtime/backend.h"
 
@@ -9,6 +10,7 @@ namespace rt {
 
 // Opens the display. Throws PlatformError with "cannot open a display" when there is no usable
 // X11 or Wayland display; SDL is never allowed to fall back to an invisible offscreen driver.
-std::unique_ptr<Backend> MakeSdlBackend();
+// `program` opens the line printed if the display is lost later on.
+std::unique_ptr<Backend> MakeSdlBackend(const std::string& program);
 
 }  // namespace rt
