@@ -7,8 +7,9 @@ cd "$(dirname "$0")/.."
 packages=(
   g++ cmake make pkg-config
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
+  libx11-dev libwayland-dev
   googletest libgtest-dev
-  libx11-dev xvfb
+  xvfb weston imagemagick
 )
 
 missing=()

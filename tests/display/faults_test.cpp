@@ -1,0 +1,88 @@
+// What the user sees when something goes wrong: a clear line and a prompt end, never a hang,
+// an invisible process or a crash.
+#include <signal.h>
+
+#include <fstream>
+#include <thread>
+
+#include "display/harness.h"
+
+namespace display_test {
+namespace {
+
+constexpr const char* kLostLine =
+    "Tarvel: lost the display: the display server closed the connection\n";
+
+TEST(Faults, NoDisplayOrAWrongOneIsAClearErrorNotAnInvisibleRun) {
+  for (const std::string display : {"DISPLAY", "DISPLAY=:9999"}) {
+    const std::string err = TempPath("err");
+    Child tarvel({TARVEL_EXE}, {display, "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}, err);
+    EXPECT_EQ(tarvel.WaitFor(10s), std::optional<int>(2)) << display;
+    // The Wayland client library may say its own word first; ours is the last line.
+    EXPECT_NE(ReadFile(err).find("Tarvel: cannot open a display: "), std::string::npos)
+        << display << ": " << ReadFile(err);
+  }
+}
+
+TEST(Faults, OffscreenDriverIsRefused) {
+  const std::string err = TempPath("err");
+  Child tarvel({TARVEL_EXE}, {"SDL_VIDEODRIVER=offscreen"}, err);
+  EXPECT_EQ(tarvel.WaitFor(10s), std::optional<int>(2));
+  EXPECT_EQ(ReadFile(err).rfind("Tarvel: cannot open a display: ", 0), 0U) << ReadFile(err);
+}
+
+TEST(Faults, XServerDyingEndsItWithOneLineAndStatusTwo) {
+  VirtualScreen screen;
+  ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
+  const std::string err = TempPath("err");
+  Child tarvel({TARVEL_EXE}, X11Env(screen.name()), err);
+  ASSERT_NE(screen.FindWindow("Form1", 10s), 0U);
+  screen.Kill();
+  EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(2));
+  EXPECT_EQ(ReadFile(err), kLostLine);
+}
+
+TEST(Faults, CompositorDyingEndsItWithOneLineAndStatusTwo) {
+  const VirtualScreen host;
+  ASSERT_TRUE(host.ok()) << "Xvfb did not start: " << host.Log();
+  NestedWeston weston(host);
+  ASSERT_TRUE(weston.ok()) << "weston did not start: " << weston.Log();
+  const std::string err = TempPath("err");
+  Child tarvel({TARVEL_EXE}, weston.ClientEnv(), err);
+  std::this_thread::sleep_for(1500ms);  // running, not still starting
+  ASSERT_FALSE(tarvel.WaitFor(0ms)) << ReadFile(err);
+  weston.Kill();
+  EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(2));
+  EXPECT_EQ(ReadFile(err), kLostLine);
+}
+
+TEST(Faults, NoUsableFontIsAClearErrorNamingWhatWasLookedFor) {
+  const VirtualScreen screen;
+  ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
+  const std::string config = TempPath("fonts.conf");
+  std::ofstream(config) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
+  const std::string err = TempPath("err");
+  std::vector<std::string> env = X11Env(screen.name());
+  env.push_back("FONTCONFIG_FILE=" + config);
+  Child tarvel({TARVEL_EXE}, env, err);
+  EXPECT_EQ(tarvel.WaitFor(10s), std::optional<int>(2));
+  EXPECT_NE(ReadFile(err).find("Tarvel: no usable font: looked for \"Sans Serif\""),
+            std::string::npos)
+      << ReadFile(err);
+}
+
+TEST(Faults, RunTimeErrorIsReportedInABoxAndEndsWithStatusOneOnceDismissed) {
+  const VirtualScreen screen;
+  ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
+  const std::string err = TempPath("err");
+  Child tarvel({TARVEL_FAULTY_EXE}, X11Env(screen.name()), err);
+  const Window box = screen.FindWindow("Tarvel", 10s);
+  ASSERT_NE(box, 0U) << ReadFile(err);
+  EXPECT_EQ(ReadFile(err), "Tarvel: run-time error in StepLabel: overflow\n");
+  EXPECT_FALSE(tarvel.WaitFor(300ms)) << "ended before the box was dismissed";
+  screen.SendDeleteWindow(box);
+  EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(1));
+}
+
+}  // namespace
+}  // namespace display_test

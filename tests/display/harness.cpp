@@ -1,0 +1,298 @@
+#include "display/harness.h"
+
+// clang-format off
+#include <X11/Xutil.h>
+// clang-format on
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace display_test {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string TempPath(const std::string& what) {
+  static std::atomic<int> serial{0};
+  std::string name = "tarvel-test-";
+  name += std::to_string(getpid());
+  name += "-";
+  name += std::to_string(serial++);
+  name += "-";
+  name += what;
+  return (fs::temp_directory_path() / name).string();
+}
+
+Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+             const std::string& err_path, int keep_fd) {
+  pid_ = fork();
+  if (pid_ != 0) {
+    return;
+  }
+  for (const std::string& change : env) {
+    const auto eq = change.find('=');
+    if (eq == std::string::npos) {
+      unsetenv(change.c_str());
+    } else {
+      setenv(change.substr(0, eq).c_str(), change.substr(eq + 1).c_str(), 1);
+    }
+  }
+  const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  dup2(err, 2);
+  const int null = open("/dev/null", O_RDWR);
+  dup2(null, 0);
+  dup2(null, 1);
+  for (int fd = 3; fd < 1024; ++fd) {
+    if (fd != keep_fd) {
+      close(fd);
+    }
+  }
+  // The test runner's signal dispositions are not the program's business.
+  signal(SIGINT, SIG_DFL);
+  signal(SIGTERM, SIG_DFL);
+  std::vector<char*> args;
+  for (const std::string& arg : argv) {
+    args.push_back(const_cast<char*>(arg.c_str()));
+  }
+  args.push_back(nullptr);
+  execvp(args[0], args.data());
+  _exit(127);
+}
+
+Child::~Child() {
+  if (pid_ > 0 && !status_) {
+    // Politely first, so an X server removes its lock file and socket.
+    kill(pid_, SIGTERM);
+    if (!WaitFor(3s)) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+}
+
+std::optional<int> Child::WaitFor(std::chrono::milliseconds limit) {
+  const auto end = Clock::now() + limit;
+  while (!status_ && pid_ > 0) {
+    int raw = 0;
+    if (waitpid(pid_, &raw, WNOHANG) == pid_) {
+      status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -WTERMSIG(raw);
+    } else if (Clock::now() >= end) {
+      break;
+    } else {
+      std::this_thread::sleep_for(5ms);
+    }
+  }
+  return status_;
+}
+
+bool IsRed(std::uint32_t pixel) {
+  return (pixel & 0xFF0000) != 0 && (pixel & 0x00FFFF) == 0;
+}
+
+Box BoundsOf(const Image& image, bool (*match)(std::uint32_t)) {
+  Box box{image.width, image.height, -1, -1};
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      if (match(image.At(x, y))) {
+        box.left = std::min(box.left, x);
+        box.top = std::min(box.top, y);
+        box.right = std::max(box.right, x);
+        box.bottom = std::max(box.bottom, y);
+      }
+    }
+  }
+  return box;
+}
+
+std::string SaveScreenshot(const Image& image, const std::string& name) {
+  fs::create_directories(TARVEL_SCREENSHOT_DIR);
+  const std::string base = std::string(TARVEL_SCREENSHOT_DIR) + "/" + name;
+  {
+    std::ofstream ppm(base + ".ppm", std::ios::binary);
+    ppm << "P6\n" << image.width << " " << image.height << "\n255\n";
+    for (const std::uint32_t pixel : image.pixels) {
+      const char rgb[3] = {static_cast<char>(pixel >> 16), static_cast<char>(pixel >> 8),
+                           static_cast<char>(pixel)};
+      ppm.write(rgb, 3);
+    }
+  }
+  if (access("/usr/bin/convert", X_OK) == 0) {
+    const std::string command = "/usr/bin/convert '" + base + ".ppm' '" + base + ".png'";
+    if (std::system(command.c_str()) == 0) {
+      fs::remove(base + ".ppm");
+      return base + ".png";
+    }
+  }
+  return base + ".ppm";
+}
+
+VirtualScreen::VirtualScreen(int width, int height) {
+  int fds[2];
+  if (pipe(fds) != 0) {
+    return;
+  }
+  server_ = std::make_unique<Child>(
+      std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                               std::to_string(width) + "x" + std::to_string(height) + "x24",
+                               "-noreset", "-nolisten", "tcp"},
+      std::vector<std::string>{}, log_, fds[1]);
+  close(fds[1]);
+  // Xvfb writes the display number, then the newline in a write of its own: read up to the
+  // newline, or it fails writing to a closed pipe.
+  std::string number;
+  char c = 0;
+  while (read(fds[0], &c, 1) == 1 && c != '\n') {
+    number.push_back(c);
+  }
+  close(fds[0]);
+  if (number.empty()) {
+    return;
+  }
+  name_ = ":" + number;
+  display_ = XOpenDisplay(name_.c_str());
+  if (display_) {
+    // SDL only marks a window borderless through this atom when it already exists.
+    XInternAtom(display_, "_MOTIF_WM_HINTS", False);
+    XSync(display_, False);
+  }
+}
+
+VirtualScreen::~VirtualScreen() {
+  if (display_) {
+    XCloseDisplay(display_);
+  }
+}
+
+void VirtualScreen::Kill() {
+  if (display_) {
+    XCloseDisplay(display_);
+    display_ = nullptr;
+  }
+  kill(server_->pid(), SIGKILL);
+  server_->WaitFor(5s);
+}
+
+Window VirtualScreen::FindWindow(const std::string& title, std::chrono::milliseconds limit) const {
+  const auto end = Clock::now() + limit;
+  for (;;) {
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
+    Window found = 0;
+    for (unsigned i = 0; i < count && !found; ++i) {
+      // Read the title's bytes whatever their encoding: SDL's dialogs title themselves in
+      // UTF-8, which XFetchName declines to return.
+      XTextProperty name{};
+      XWindowAttributes attributes;
+      if (XGetWMName(display_, children[i], &name) && name.value &&
+          title == std::string(reinterpret_cast<const char*>(name.value), name.nitems) &&
+          XGetWindowAttributes(display_, children[i], &attributes) &&
+          attributes.map_state == IsViewable) {
+        found = children[i];
+      }
+      XFree(name.value);
+    }
+    XFree(children);
+    if (found || Clock::now() >= end) {
+      return found;
+    }
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+Image VirtualScreen::Capture(Window window) const {
+  XWindowAttributes attributes;
+  Image image;
+  if (!XGetWindowAttributes(display_, window, &attributes)) {
+    return image;
+  }
+  XImage* ximage = XGetImage(display_, window, 0, 0, static_cast<unsigned>(attributes.width),
+                             static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  if (!ximage) {
+    return image;
+  }
+  image.width = attributes.width;
+  image.height = attributes.height;
+  image.pixels.reserve(static_cast<std::size_t>(image.width) * image.height);
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      image.pixels.push_back(static_cast<std::uint32_t>(XGetPixel(ximage, x, y) & 0xFFFFFF));
+    }
+  }
+  XDestroyImage(ximage);
+  return image;
+}
+
+void VirtualScreen::SendDeleteWindow(Window window) const {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display_, window, False, NoEventMask, &event);
+  XFlush(display_);
+}
+
+NestedWeston::NestedWeston(const VirtualScreen& host) {
+  runtime_dir_ = TempPath("xdg");
+  fs::create_directories(runtime_dir_);
+  chmod(runtime_dir_.c_str(), 0700);
+  socket_ = "tarvel-wayland";
+  server_ = std::make_unique<Child>(
+      std::vector<std::string>{"weston", "--backend=x11-backend.so", "--use-pixman",
+                               "--socket=" + socket_, "--idle-time=0", "--no-config", "--width=800",
+                               "--height=600"},
+      std::vector<std::string>{"DISPLAY=" + host.name(), "XDG_RUNTIME_DIR=" + runtime_dir_,
+                               "WAYLAND_DISPLAY"},
+      log_);
+  const auto end = Clock::now() + 15s;
+  while (!fs::exists(runtime_dir_ + "/" + socket_) && Clock::now() < end) {
+    std::this_thread::sleep_for(20ms);
+  }
+  ok_ = fs::exists(runtime_dir_ + "/" + socket_);
+  // The shell draws its panel and background a moment after the socket appears.
+  std::this_thread::sleep_for(500ms);
+}
+
+NestedWeston::~NestedWeston() {
+  server_.reset();
+  std::error_code ignored;
+  fs::remove_all(runtime_dir_, ignored);
+}
+
+void NestedWeston::Kill() {
+  kill(server_->pid(), SIGKILL);
+  server_->WaitFor(5s);
+}
+
+std::vector<std::string> NestedWeston::ClientEnv() const {
+  return {"WAYLAND_DISPLAY=" + socket_, "XDG_RUNTIME_DIR=" + runtime_dir_,
+          "SDL_VIDEODRIVER=wayland", "DISPLAY"};
+}
+
+std::vector<std::string> X11Env(const std::string& name) {
+  return {"DISPLAY=" + name, "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"};
+}
+
+}  // namespace display_test

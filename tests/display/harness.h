@@ -1,0 +1,126 @@
+// Running the built program against real display servers and looking at it from outside.
+#pragma once
+
+// GoogleTest comes before Xlib, whose macros (None, Bool) clash with its names.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/Xlib.h>
+// clang-format on
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace display_test {
+
+using namespace std::chrono_literals;
+
+std::string ReadFile(const std::string& path);
+// A fresh path in the temporary folder for `what` (stderr captures, logs).
+std::string TempPath(const std::string& what);
+
+// A child process, stopped (SIGTERM, then SIGKILL) and reaped when it goes out of scope.
+class Child {
+ public:
+  // Runs `argv` with `env` changes ("NAME=value" sets, "NAME" unsets), stderr to `err_path`,
+  // keeping `keep_fd` open in the child.
+  Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+        const std::string& err_path = "/dev/null", int keep_fd = -1);
+  ~Child();
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  pid_t pid() const { return pid_; }
+  // The exit status if the child ended within `limit` (-N when signal N ended it). The limit
+  // only guards against hangs.
+  std::optional<int> WaitFor(std::chrono::milliseconds limit);
+
+ private:
+  pid_t pid_ = -1;
+  std::optional<int> status_;
+};
+
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;  // 0xRRGGBB
+  std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+struct Box {
+  int left = 0;
+  int top = 0;
+  int right = -1;  // inclusive; right < left when nothing was found
+  int bottom = -1;
+  bool empty() const { return right < left; }
+  int width() const { return right - left + 1; }
+  int height() const { return bottom - top + 1; }
+};
+
+// Red text pixels: red lit, green and blue dark.
+bool IsRed(std::uint32_t pixel);
+// The bounding box of the pixels of `image` for which `match` holds.
+Box BoundsOf(const Image& image, bool (*match)(std::uint32_t));
+
+// Writes `image` as a PNG (PPM where ImageMagick is missing) into the build's screenshot folder
+// and returns the path, so a failing run leaves a picture behind.
+std::string SaveScreenshot(const Image& image, const std::string& name);
+
+// An Xvfb server of its own, on a display number it picks itself.
+class VirtualScreen {
+ public:
+  explicit VirtualScreen(int width = 800, int height = 600);
+  ~VirtualScreen();
+  VirtualScreen(const VirtualScreen&) = delete;
+  VirtualScreen& operator=(const VirtualScreen&) = delete;
+
+  bool ok() const { return display_ != nullptr; }
+  Display* display() const { return display_; }
+  const std::string& name() const { return name_; }
+  std::string Log() const { return ReadFile(log_); }
+  // Kills the server outright, as a crash would.
+  void Kill();
+
+  // The mapped top-level window titled `title`, waiting up to `limit`; 0 if none.
+  Window FindWindow(const std::string& title, std::chrono::milliseconds limit) const;
+  Image Capture(Window window) const;
+  Image CaptureScreen() const { return Capture(DefaultRootWindow(display_)); }
+  void SendDeleteWindow(Window window) const;
+
+ private:
+  std::string log_ = TempPath("xvfb.log");
+  std::unique_ptr<Child> server_;
+  std::string name_;
+  Display* display_ = nullptr;
+};
+
+// A weston compositor nested in a VirtualScreen, since its headless backend crashes SDL.
+class NestedWeston {
+ public:
+  explicit NestedWeston(const VirtualScreen& host);
+  ~NestedWeston();
+  NestedWeston(const NestedWeston&) = delete;
+  NestedWeston& operator=(const NestedWeston&) = delete;
+
+  bool ok() const { return ok_; }
+  std::string Log() const { return ReadFile(log_); }
+  void Kill();
+  // Environment changes that put a client on this compositor and on nothing else.
+  std::vector<std::string> ClientEnv() const;
+
+ private:
+  std::string runtime_dir_;
+  std::string socket_;
+  std::string log_ = TempPath("weston.log");
+  std::unique_ptr<Child> server_;
+  bool ok_ = false;
+};
+
+// Environment changes that put the program on X display `name` and nothing else.
+std::vector<std::string> X11Env(const std::string& name);
+
+}  // namespace display_test
