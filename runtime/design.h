@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/text.h"
 #include "runtime/types.h"
 
 namespace rt {

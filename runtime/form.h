@@ -10,6 +10,7 @@
 #include "runtime/design.h"
 #include "runtime/label.h"
 #include "runtime/random.h"
+#include "runtime/text.h"
 #include "runtime/timer.h"
 #include "runtime/types.h"
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "runtime/design.h"
+#include "runtime/text.h"
 #include "runtime/types.h"
 
 namespace rt {

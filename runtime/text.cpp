@@ -1,26 +1,95 @@
 #include "runtime/text.h"
 
+#include <algorithm>
+#include <ostream>
+#include <utility>
+
 namespace rt {
+
+Text::Text(Text&& other) noexcept
+    : size_(other.size_), capacity_(other.capacity_), heap_(std::move(other.heap_)) {
+  if (!heap_) {
+    std::copy_n(other.inline_, size_, inline_);
+  }
+  other.size_ = 0;
+  other.capacity_ = kInline;
+}
+
+Text& Text::operator=(const Text& other) {
+  assign(other);
+  return *this;
+}
+
+Text& Text::operator=(Text&& other) noexcept {
+  if (this != &other) {
+    size_ = other.size_;
+    capacity_ = other.capacity_;
+    heap_ = std::move(other.heap_);
+    if (!heap_) {
+      std::copy_n(other.inline_, size_, inline_);
+    }
+    other.size_ = 0;
+    other.capacity_ = kInline;
+  }
+  return *this;
+}
+
+Text& Text::operator=(std::u16string_view text) {
+  assign(text);
+  return *this;
+}
+
+void Text::reserve(std::size_t size) {
+  if (size <= capacity_) {
+    return;
+  }
+  const std::size_t capacity = std::max(size, capacity_ * 2);
+  auto grown = std::make_unique<char16_t[]>(capacity);
+  std::copy_n(data(), size_, grown.get());
+  heap_ = std::move(grown);
+  capacity_ = capacity;
+}
+
+void Text::assign(std::u16string_view text) {
+  if (text.data() >= data() && text.data() < data() + capacity_) {
+    // Part of this very text: copy it out before the storage can change.
+    *this = Text(text);
+    return;
+  }
+  size_ = 0;
+  append(text);
+}
+
+void Text::append(std::u16string_view text) {
+  if (text.data() >= data() && text.data() < data() + capacity_) {
+    const Text copy(text);
+    append(copy);
+    return;
+  }
+  reserve(size_ + text.size());
+  std::copy_n(text.data(), text.size(), storage() + size_);
+  size_ += text.size();
+}
+
+std::ostream& operator<<(std::ostream& out, const Text& text) {
+  return out << ToUtf8(text);
+}
 
 Text IntToText(std::int64_t value) {
   // Work on the magnitude as unsigned so the most negative value has a magnitude too.
   std::uint64_t magnitude = value < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(value)
                                       : static_cast<std::uint64_t>(value);
-  char16_t digits[20];
-  std::size_t count = 0;
+  constexpr std::size_t kLongest = 20;  // a sign and 19 digits
+  char16_t digits[kLongest];
+  std::size_t first = kLongest;
   do {
-    digits[count++] = static_cast<char16_t>(u'0' + magnitude % 10);
+    digits[--first] = static_cast<char16_t>(u'0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
-  Text text;
-  text.reserve(count + 1);
   if (value < 0) {
-    text.push_back(u'-');
+    digits[--first] = u'-';
   }
-  while (count > 0) {
-    text.push_back(digits[--count]);
-  }
-  return text;
+  return Text(std::u16string_view(digits + first, kLongest - first));
 }
 
 Text ConcatText(std::u16string_view left, std::u16string_view right) {

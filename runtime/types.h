@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 namespace rt {
 
@@ -16,9 +15,6 @@ inline constexpr Twips kTwipsPerPixelAt96Dpi = 15.0F;
 using Boolean = std::int16_t;
 inline constexpr Boolean True = -1;
 inline constexpr Boolean False = 0;
-
-// Text of 16-bit characters. A variable owns its text; assigning to it releases the old one.
-using Text = std::u16string;
 
 struct Color {
   std::uint8_t red = 0;

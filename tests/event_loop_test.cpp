@@ -20,7 +20,7 @@ using namespace std::chrono_literals;
 
 struct Frame {
   rt::Duration at;
-  rt::Text caption;
+  std::u16string caption;
   float left;
   rt::Boolean mouth_open;
 };
@@ -31,7 +31,8 @@ struct RecordedRun {
     backend.CloseAt(At(duration));
     backend.OnPresent([this] {
       const rt::Label& label = handles.form->LabelNamed("Label1");
-      frames.push_back({backend.Elapsed(), label.Caption(), label.Left(), handles.code->MouthOpen});
+      frames.push_back({backend.Elapsed(), std::u16string(std::u16string_view(label.Caption())),
+                        label.Left(), handles.code->MouthOpen});
     });
     status = rt::RunProject(Form1Project(handles), backend);
   }

@@ -32,3 +32,41 @@ TEST(ToUtf8, EncodesEveryPlaneAndReplacesLoneSurrogates) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Text, ShortAndLongTextsCopyMoveAndCompareByContent) {
+  const rt::Text short_text = u">:|    42";
+  const std::u16string long_source(100, u'x');
+  rt::Text long_text = std::u16string_view(long_source);
+  EXPECT_EQ(short_text.size(), 9U);
+  EXPECT_EQ(long_text, long_source);
+
+  rt::Text copy = long_text;
+  EXPECT_EQ(copy, long_source);
+  const rt::Text moved = std::move(copy);
+  EXPECT_EQ(moved, long_source);
+  EXPECT_TRUE(copy.empty());  // NOLINT(bugprone-use-after-move): a moved-from text is empty
+
+  rt::Text target = long_text;
+  target = short_text;  // long storage reused for a short text
+  EXPECT_EQ(target, u">:|    42");
+  target = std::move(long_text);
+  EXPECT_EQ(target, long_source);
+  target = rt::Text(u"ab");
+  EXPECT_EQ(target, u"ab");
+}
+
+TEST(Text, AssigningOrAppendingPartOfItselfIsSafe) {
+  rt::Text text = u"0123456789";
+  text.append(std::u16string_view(text).substr(2, 3));
+  EXPECT_EQ(text, u"0123456789234");
+  const std::u16string long_source(50, u'y');
+  rt::Text long_text = std::u16string_view(long_source);
+  long_text.append(long_text);  // forces growth while reading from the old storage
+  EXPECT_EQ(long_text, std::u16string(100, u'y'));
+  long_text = std::u16string_view(long_text).substr(90);
+  EXPECT_EQ(long_text, std::u16string(10, u'y'));
+}
+
+}  // namespace

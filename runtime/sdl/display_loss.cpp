@@ -15,13 +15,14 @@ namespace {
 constexpr const char* kLostMessage = "lost the display: the display server closed the connection";
 
 // Xlib's default handler prints its own message; ours is said once, by the exit handler.
-int QuietIoError(Display* /*display*/) { return 0; }
+int QuietIoError(Display* /*display*/) {
+  return 0;
+}
 
 // Called by Xlib in place of exit() once the connection is gone. Nothing can be drawn or saved
 // any more, so say what happened and leave at once.
 void ExitOnLostConnection(Display* /*display*/, void* program) {
-  std::fprintf(stderr, "%s: %s\n", static_cast<const std::string*>(program)->c_str(),
-               kLostMessage);
+  std::fprintf(stderr, "%s: %s\n", static_cast<const std::string*>(program)->c_str(), kLostMessage);
   std::_Exit(2);
 }
 
@@ -44,8 +45,7 @@ DisplayLoss::DisplayLoss(SDL_Window* window, const std::string& program) {
 
 std::string DisplayLoss::Lost() const {
   // A compositor that went away leaves an error on the display; a close request does not.
-  if (wayland_display_ &&
-      wl_display_get_error(static_cast<wl_display*>(wayland_display_)) != 0) {
+  if (wayland_display_ && wl_display_get_error(static_cast<wl_display*>(wayland_display_)) != 0) {
     return kLostMessage;
   }
   return {};
