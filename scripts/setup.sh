@@ -8,7 +8,7 @@ packages=(
   g++ cmake make pkg-config
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
   libx11-dev libwayland-dev
-  googletest libgtest-dev
+  googletest libgtest-dev libbenchmark-dev bc
   xvfb weston imagemagick
 )
 

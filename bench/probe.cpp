@@ -1,0 +1,104 @@
+// Runs Tarvel on the real display for a while and reports, from inside the process, what only
+// it can see: time from main to the first presented frame, ticks made against frames shown,
+// and Timer2's mean period.
+//
+//   tarvel_probe SECONDS
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "form1/form1.h"
+#include "runtime/backend.h"
+#include "runtime/project.h"
+#include "runtime/sdl/sdl_backend.h"
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+// Passes everything to the real backend, noting each present and closing after `run_for`.
+class ProbeBackend final : public rt::Backend {
+ public:
+  ProbeBackend(std::unique_ptr<rt::Backend> inner, Steady::duration run_for)
+      : inner_(std::move(inner)), run_for_(run_for) {}
+
+  rt::TimePoint Now() const override { return inner_->Now(); }
+  rt::Duration FramePeriod() const override { return inner_->FramePeriod(); }
+  void OpenWindow(const rt::WindowSpec& spec) override { inner_->OpenWindow(spec); }
+  SDL_Surface* Surface() override { return inner_->Surface(); }
+  void Present(std::span<const rt::PixelRect> damage) override {
+    inner_->Present(damage);
+    const Steady::time_point now = Steady::now();
+    if (presents_++ == 0) {
+      first_present_ = now;
+    }
+    if (code_) {
+      ticks_ = code_->Counter;
+    }
+    if (code_ && (code_->MouthOpen != 0) != mouth_open_) {
+      mouth_open_ = code_->MouthOpen != 0;
+      toggle_times_.push_back(now);
+    }
+  }
+  void WaitUntil(rt::TimePoint deadline, std::vector<rt::WindowEvent>& events) override {
+    if (presents_ > 0 && Steady::now() - first_present_ >= run_for_) {
+      events.push_back({rt::WindowEvent::Kind::kCloseRequested, {}});
+      return;
+    }
+    inner_->WaitUntil(deadline, events);
+  }
+  void ShowError(const std::string& title, const std::string& message) override {
+    inner_->ShowError(title, message);
+  }
+
+  std::unique_ptr<rt::Backend> inner_;
+  Steady::duration run_for_;
+  form1::Form1* code_ = nullptr;
+  long presents_ = 0;
+  long long ticks_ = 0;
+  Steady::time_point first_present_;
+  bool mouth_open_ = false;
+  std::vector<Steady::time_point> toggle_times_;
+};
+
+double Ms(Steady::duration d) {
+  return std::chrono::duration<double, std::milli>(d).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Steady::time_point started = Steady::now();
+  const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
+  try {
+    ProbeBackend backend(
+        rt::MakeSdlBackend("tarvel_probe"),
+        std::chrono::duration_cast<Steady::duration>(std::chrono::duration<double>(seconds)));
+    rt::Project project = rt::MakeProject<form1::Form1>("Tarvel", form1::Form1Design());
+    const auto create = project.create_code;
+    project.create_code = [&](rt::Form& form, rt::Events& events) {
+      std::unique_ptr<rt::FormCode> made = create(form, events);
+      backend.code_ = static_cast<form1::Form1*>(made.get());
+      return made;
+    };
+    const int status = rt::RunProject(project, backend);
+    backend.code_ = nullptr;  // gone with the form
+    const auto& toggles = backend.toggle_times_;
+    std::printf("first frame after main     %8.1f ms\n", Ms(backend.first_present_ - started));
+    std::printf("frames presented           %8ld\n", backend.presents_);
+    std::printf("ticks made                 %8lld\n", backend.ticks_);
+    std::printf("frames per second          %8.1f\n",
+                static_cast<double>(backend.presents_ - 1) / seconds);
+    if (toggles.size() >= 2) {
+      const double mean =
+          Ms(toggles.back() - toggles.front()) / static_cast<double>(toggles.size() - 1);
+      std::printf("Timer2 mean period         %8.2f ms over %zu toggles\n", mean,
+                  toggles.size() - 1);
+    }
+    return status;
+  } catch (const rt::PlatformError& error) {
+    std::fprintf(stderr, "tarvel_probe: %s\n", error.what());
+    return 2;
+  }
+}
