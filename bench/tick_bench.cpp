@@ -32,7 +32,7 @@ struct Bench {
 void BM_StepLabel(benchmark::State& state) {
   Bench bench;
   bench.code.Counter = 10'000'000;  // an eight-digit count, as after a couple of days
-  for (auto _ : state) {
+  for (auto _ : state) {            // NOLINT(clang-analyzer-deadcode.DeadStores)
     bench.code.StepLabel();
   }
 }
@@ -42,7 +42,7 @@ BENCHMARK(BM_StepLabel);
 void BM_PaintFrame(benchmark::State& state) {
   Bench bench;
   bench.code.Counter = 10'000'000;
-  for (auto _ : state) {
+  for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
     state.PauseTiming();
     bench.code.StepLabel();
     state.ResumeTiming();
@@ -56,7 +56,7 @@ void BM_MeasureCaption(benchmark::State& state) {
   Bench bench;
   const rt::Text caption = rt::ConcatText(form1::kOpenFace, rt::IntToText(12345678));
   const int font = bench.form.LabelNamed("Label1").FontHandle();
-  for (auto _ : state) {
+  for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
     benchmark::DoNotOptimize(bench.text.Measure(font, caption));
   }
 }
@@ -65,7 +65,7 @@ BENCHMARK(BM_MeasureCaption);
 // Building the caption's text: integer to text, then concatenation.
 void BM_CaptionText(benchmark::State& state) {
   std::int64_t count = 10'000'000;
-  for (auto _ : state) {
+  for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
     benchmark::DoNotOptimize(rt::ConcatText(form1::kClosedFace, rt::IntToText(++count)));
   }
 }

@@ -34,7 +34,7 @@ struct WindowSpec {
 
 struct WindowEvent {
   enum class Kind { kCloseRequested, kResized, kExposed };
-  Kind kind;
+  Kind kind = Kind::kCloseRequested;
   PixelSize size;  // for kResized: the new client size
 };
 

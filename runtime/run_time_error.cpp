@@ -1,11 +1,9 @@
 #include "runtime/run_time_error.h"
 
-#include <utility>
-
 namespace rt {
 
-RunTimeError::RunTimeError(ErrorKind kind, std::string message)
-    : std::runtime_error(std::move(message)), kind_(kind) {}
+RunTimeError::RunTimeError(ErrorKind kind, const std::string& message)
+    : std::runtime_error(message), kind_(kind) {}
 
 void RaiseOverflow() {
   throw RunTimeError(ErrorKind::kOverflow, "overflow");

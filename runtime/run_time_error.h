@@ -18,7 +18,7 @@ enum class ErrorKind {
 
 class RunTimeError : public std::runtime_error {
  public:
-  RunTimeError(ErrorKind kind, std::string message);
+  RunTimeError(ErrorKind kind, const std::string& message);
   ErrorKind kind() const { return kind_; }
 
  private:

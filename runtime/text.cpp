@@ -16,7 +16,9 @@ Text::Text(Text&& other) noexcept
 }
 
 Text& Text::operator=(const Text& other) {
-  assign(other);
+  if (this != &other) {
+    assign(other);
+  }
   return *this;
 }
 
@@ -89,7 +91,7 @@ Text IntToText(std::int64_t value) {
   if (value < 0) {
     digits[--first] = u'-';
   }
-  return Text(std::u16string_view(digits + first, kLongest - first));
+  return std::u16string_view(digits + first, kLongest - first);
 }
 
 Text ConcatText(std::u16string_view left, std::u16string_view right) {

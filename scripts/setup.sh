@@ -10,6 +10,7 @@ packages=(
   libx11-dev libwayland-dev
   googletest libgtest-dev libbenchmark-dev bc
   xvfb weston imagemagick
+  valgrind clang-format clang-tidy cppcheck
 )
 
 missing=()

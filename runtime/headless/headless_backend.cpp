@@ -65,9 +65,10 @@ void HeadlessBackend::ResizeAt(TimePoint when, PixelSize client) {
 }
 
 Color HeadlessBackend::PixelAt(int x, int y) const {
-  const auto* row = static_cast<const std::uint8_t*>(surface_->pixels) + y * surface_->pitch;
+  const auto* row = static_cast<const std::uint8_t*>(surface_->pixels) +
+                    static_cast<std::ptrdiff_t>(y) * surface_->pitch;
   Uint32 pixel = 0;
-  SDL_memcpy(&pixel, row + x * 4, sizeof pixel);
+  SDL_memcpy(&pixel, row + static_cast<std::ptrdiff_t>(x) * 4, sizeof pixel);
   Color color;
   SDL_GetRGB(pixel, surface_->format, &color.red, &color.green, &color.blue);
   return color;
