@@ -25,6 +25,7 @@ class ProbeBackend final : public rt::Backend {
 
   rt::TimePoint Now() const override { return inner_->Now(); }
   rt::Duration FramePeriod() const override { return inner_->FramePeriod(); }
+  float Scale() const override { return inner_->Scale(); }
   void OpenWindow(const rt::WindowSpec& spec) override { inner_->OpenWindow(spec); }
   SDL_Surface* Surface() override { return inner_->Surface(); }
   void Present(std::span<const rt::PixelRect> damage) override {

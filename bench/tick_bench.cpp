@@ -22,7 +22,7 @@ struct Bench {
   rt::Painter painter{text};
 
   Bench() {
-    backend.OpenWindow({"Form1", form.ClientPixels(), false, form.BackColor()});
+    backend.OpenWindow({"Form1", form.ClientPixels(), false, form.BackColor(), {}});
     code.InitForm();
     painter.Paint(form, backend.Surface(), true);
   }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "runtime/clock.h"
+#include "runtime/icon.h"
 #include "runtime/types.h"
 
 struct SDL_Surface;
@@ -30,6 +31,7 @@ struct WindowSpec {
   PixelSize client;
   bool border = false;
   Color back_color;
+  IconImage icon;  // empty for none
 };
 
 struct WindowEvent {
@@ -42,6 +44,9 @@ class Backend : public Clock {
  public:
   // How long one display frame lasts.
   virtual Duration FramePeriod() const = 0;
+  // Pixels per pixel at 96 DPI: 1 on an ordinary display, 2 on a doubled one. Twips keep
+  // their physical size, so the window and its text grow by this much.
+  virtual float Scale() const = 0;
   // Creates the window, still hidden.
   virtual void OpenWindow(const WindowSpec& spec) = 0;
   // The window's pixels, 32-bit XRGB, sized to its client area.

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "runtime/design.h"
@@ -18,15 +19,19 @@ struct Project {
   FormDesign startup_form;
   // Creates the start-up form's code (its variables) and binds its handlers.
   std::function<std::unique_ptr<FormCode>(Form&, Events&)> create_code;
+  // The windows' icon as XPM text (see icon.h); none when empty.
+  std::span<const char* const> icon;
 };
 
 // A project whose start-up form's code is `Code`, constructed as Code(Form&, Events&).
 template <class Code>
 Project MakeProject(std::string name, FormDesign startup_form) {
-  return {std::move(name), std::move(startup_form),
+  return {std::move(name),
+          std::move(startup_form),
           [](Form& form, Events& events) -> std::unique_ptr<FormCode> {
             return std::make_unique<Code>(form, events);
-          }};
+          },
+          {}};
 }
 
 // Runs `project` on the real display until its window is closed. Returns the process's exit

@@ -22,13 +22,15 @@ int PlatformFailure(const Project& project, const PlatformError& error) {
 
 int RunProject(const Project& project, Backend& backend) {
   try {
-    TextEngine text;
+    const float scale = backend.Scale();
+    TextEngine text(scale);
     Random random;
-    Form form(project.startup_form, text, backend, random);
+    Form form(project.startup_form, text, backend, random, kTwipsPerPixelAt96Dpi / scale);
     Events events;
     const std::unique_ptr<FormCode> code = project.create_code(form, events);
-    backend.OpenWindow(
-        {ToUtf8(form.Caption()), form.ClientPixels(), form.HasBorder(), form.BackColor()});
+    backend.OpenWindow({ToUtf8(form.Caption()), form.ClientPixels(), form.HasBorder(),
+                        form.BackColor(),
+                        project.icon.empty() ? IconImage{} : ParseXpm(project.icon)});
     Painter painter(text);
     EventLoop loop(project.name, backend, form, events, painter);
     return loop.Run();

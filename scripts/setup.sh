@@ -11,6 +11,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev bc
   xvfb weston imagemagick
   valgrind clang-format clang-tidy cppcheck
+  desktop-file-utils appstream x11-utils
 )
 
 missing=()

@@ -33,7 +33,7 @@ namespace {
 class Allocations : public ::testing::TestWithParam<std::int64_t>, public Form1Fixture {};
 
 TEST_P(Allocations, NoneInSteadyStateTicksAndFrames) {
-  backend.OpenWindow({"Form1", form.ClientPixels(), false, form.BackColor()});
+  OpenWindow();
   rt::Painter painter(text);
   code.InitForm();
   code.Counter = GetParam();

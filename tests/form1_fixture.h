@@ -20,6 +20,11 @@ struct Form1Fixture {
   form1::Form1 code{form, events};
   rt::Label& label = form.LabelNamed("Label1");
 
+  // Gives the backend a window to paint into, as the runtime does before the first frame.
+  void OpenWindow() {
+    backend.OpenWindow({"Form1", form.ClientPixels(), false, form.BackColor(), {}});
+  }
+
   // Width in twips of `caption` in Label1's font, as the label would size itself.
   float WidthOf(std::u16string_view caption) {
     return static_cast<float>(text.Measure(label.FontHandle(), caption).width) *

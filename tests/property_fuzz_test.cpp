@@ -78,7 +78,7 @@ class PropertyFuzz : public ::testing::Test, public Form1Fixture {
 };
 
 TEST_F(PropertyFuzz, EveryCallSucceedsOrRaisesAndNothingIsCorrupted) {
-  backend.OpenWindow({"Form1", form.ClientPixels(), false, form.BackColor()});
+  OpenWindow();
   rt::Painter painter(text);
   code.InitForm();
   rt::Timer& timer1 = form.TimerNamed("Timer1");

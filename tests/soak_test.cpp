@@ -20,7 +20,7 @@ long ResidentBytes() {
 
 TEST(Soak, TenMillionTicksKeepCountCaptionAndMemory) {
   Form1Fixture f;
-  f.backend.OpenWindow({"Form1", f.form.ClientPixels(), false, f.form.BackColor()});
+  f.OpenWindow();
   rt::Painter painter(f.text);
   f.code.InitForm();
   constexpr long kTicks = 10'000'000;

@@ -10,7 +10,8 @@ void HeadlessBackend::SurfaceFree::operator()(SDL_Surface* surface) const {
   SDL_FreeSurface(surface);
 }
 
-HeadlessBackend::HeadlessBackend(Duration frame_period) : frame_period_(frame_period) {}
+HeadlessBackend::HeadlessBackend(Duration frame_period, float scale)
+    : frame_period_(frame_period), scale_(scale) {}
 
 HeadlessBackend::~HeadlessBackend() = default;
 

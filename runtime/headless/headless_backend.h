@@ -19,7 +19,7 @@ class HeadlessBackend final : public Backend {
  public:
   static constexpr Duration k60Hz = Duration(16'666'667);
 
-  explicit HeadlessBackend(Duration frame_period = k60Hz);
+  explicit HeadlessBackend(Duration frame_period = k60Hz, float scale = 1.0F);
   ~HeadlessBackend() override;
   HeadlessBackend(const HeadlessBackend&) = delete;
   HeadlessBackend& operator=(const HeadlessBackend&) = delete;
@@ -27,6 +27,7 @@ class HeadlessBackend final : public Backend {
   // Backend
   TimePoint Now() const override { return now_; }
   Duration FramePeriod() const override { return frame_period_; }
+  float Scale() const override { return scale_; }
   void OpenWindow(const WindowSpec& spec) override;
   SDL_Surface* Surface() override { return surface_.get(); }
   void Present(std::span<const PixelRect> damage) override;
@@ -61,6 +62,7 @@ class HeadlessBackend final : public Backend {
   void MakeSurface(PixelSize size);
 
   Duration frame_period_;
+  float scale_;
   TimePoint now_{};
   WindowSpec window_;
   std::unique_ptr<SDL_Surface, SurfaceFree> surface_;

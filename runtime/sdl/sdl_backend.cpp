@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "runtime/sdl/display_loss.h"
+#include "runtime/sdl/x11_scale.h"
 
 namespace rt {
 
@@ -26,6 +27,7 @@ class SdlBackend final : public Backend {
 
   TimePoint Now() const override { return std::chrono::steady_clock::now(); }
   Duration FramePeriod() const override;
+  float Scale() const override { return scale_; }
   void OpenWindow(const WindowSpec& spec) override;
   SDL_Surface* Surface() override;
   void Present(std::span<const PixelRect> damage) override;
@@ -34,8 +36,10 @@ class SdlBackend final : public Backend {
 
  private:
   void Translate(const SDL_Event& event, std::vector<WindowEvent>& events) const;
+  void SetIcon(const IconImage& icon);
 
   std::string program_;
+  float scale_ = 1.0F;
   SDL_Window* window_ = nullptr;
   std::unique_ptr<DisplayLoss> display_loss_;
   bool shown_ = false;
@@ -70,6 +74,7 @@ SdlBackend::SdlBackend(std::string program) : program_(std::move(program)) {
     // would load a GL driver with threads of its own. Wayland has no such path in SDL and
     // keeps the default.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    scale_ = X11Scale();
   }
   // Keyboard text input is on by default and may start an input-method connection; this
   // program reads no keys.
@@ -107,6 +112,21 @@ void SdlBackend::OpenWindow(const WindowSpec& spec) {
     CannotOpenDisplay(std::string("cannot create the window: ") + SDL_GetError());
   }
   display_loss_ = std::make_unique<DisplayLoss>(window_, program_);
+  SetIcon(spec.icon);
+}
+
+void SdlBackend::SetIcon(const IconImage& icon) {
+  if (icon.argb.empty()) {
+    return;
+  }
+  // SDL copies the pixels, so the surface only has to live through the call.
+  SDL_Surface* surface =
+      SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(icon.argb.data()), icon.width,
+                                         icon.height, 32, icon.width * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (surface) {
+    SDL_SetWindowIcon(window_, surface);
+    SDL_FreeSurface(surface);
+  }
 }
 
 SDL_Surface* SdlBackend::Surface() {

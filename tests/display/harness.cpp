@@ -1,6 +1,7 @@
 #include "display/harness.h"
 
 // clang-format off
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 // clang-format on
 #include <fcntl.h>
@@ -240,6 +241,13 @@ Image VirtualScreen::Capture(Window window) const {
   }
   XDestroyImage(ximage);
   return image;
+}
+
+void VirtualScreen::SetResources(const std::string& resources) const {
+  XChangeProperty(display_, DefaultRootWindow(display_), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(resources.c_str()),
+                  static_cast<int>(resources.size()));
+  XSync(display_, False);
 }
 
 void VirtualScreen::SendDeleteWindow(Window window) const {

@@ -90,6 +90,8 @@ class VirtualScreen {
   Image Capture(Window window) const;
   Image CaptureScreen() const { return Capture(DefaultRootWindow(display_)); }
   void SendDeleteWindow(Window window) const;
+  // Loads X resources, as xrdb does (e.g. "Xft.dpi:\t192\n").
+  void SetResources(const std::string& resources) const;
 
  private:
   std::string log_ = TempPath("xvfb.log");

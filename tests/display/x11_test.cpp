@@ -1,12 +1,14 @@
 // The built program on an X server: what the window is, what it shows, how it ends.
 #include <signal.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
 #include "display/harness.h"
 // clang-format off
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 // clang-format on
 
 namespace display_test {
@@ -37,6 +39,40 @@ long Decorations(Display* display, Window window) {
   return decorations;
 }
 
+// The window's WM_CLASS class name.
+std::string ClassOf(Display* display, Window window) {
+  XClassHint hint{};
+  std::string name;
+  if (XGetClassHint(display, window, &hint)) {
+    name = hint.res_class ? hint.res_class : "";
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+  }
+  return name;
+}
+
+// The window's _NET_WM_ICON: width, height, then ARGB pixels, for each image it offers.
+std::vector<long> IconOf(Display* display, Window window) {
+  const Atom icon = XInternAtom(display, "_NET_WM_ICON", True);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  std::vector<long> values;
+  if (XGetWindowProperty(display, window, icon, 0, 1 << 16, False, AnyPropertyType, &type, &format,
+                         &count, &after, &data) == Success &&
+      data && format == 32) {
+    // Xlib hands 32-bit items over as longs, sign-extended: keep the low 32 bits.
+    const auto* longs = reinterpret_cast<const long*>(data);
+    for (unsigned long i = 0; i < count; ++i) {
+      values.push_back(longs[i] & 0xFFFFFFFFL);
+    }
+  }
+  XFree(data);
+  return values;
+}
+
 TEST(X11, WindowIsBorderlessBlackCentredWithRedTextAndClosesWithStatusZero) {
   const VirtualScreen screen(1000, 700);
   ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
@@ -57,6 +93,12 @@ TEST(X11, WindowIsBorderlessBlackCentredWithRedTextAndClosesWithStatusZero) {
   EXPECT_EQ(x, (1000 - 312) / 2);
   EXPECT_EQ(y, (700 - 213) / 2);
   EXPECT_EQ(Decorations(screen.display(), window), 0);
+  EXPECT_EQ(ClassOf(screen.display(), window), "tarvel");  // matches the desktop entry
+  const std::vector<long> icon = IconOf(screen.display(), window);
+  ASSERT_GE(icon.size(), 2U + 32 * 32);
+  EXPECT_EQ(icon[0], 32);
+  EXPECT_EQ(icon[1], 32);
+  EXPECT_NE(std::find(icon.begin() + 2, icon.end(), 0xFF00FFFFL), icon.end()) << "no cyan";
 
   // Let a few frames through, then every pixel is either black or the red of the text.
   Image image;
@@ -111,6 +153,29 @@ TEST(X11, LabelTravelsRightThenWrapsToANewHeight) {
   EXPECT_GE(rightward, 3) << SaveScreenshot(image, "x11-travel");
   EXPECT_GE(wraps, 1) << SaveScreenshot(image, "x11-travel");
   EXPECT_TRUE(top_changed) << SaveScreenshot(image, "x11-travel");
+}
+
+TEST(X11, DoubledXftDpiDoublesTheWindowAndItsText) {
+  const VirtualScreen screen(1200, 900);
+  ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
+  screen.SetResources("Xft.dpi:\t192\n");
+  Child tarvel({TARVEL_EXE}, X11Env(screen.name()));
+  const Window window = screen.FindWindow("Form1", 10s);
+  ASSERT_NE(window, 0U);
+  XWindowAttributes attributes;
+  XGetWindowAttributes(screen.display(), window, &attributes);
+  EXPECT_EQ(attributes.width, 624);
+  EXPECT_EQ(attributes.height, 426);
+  Image image;
+  Box red;
+  for (const auto end = std::chrono::steady_clock::now() + 5s;
+       red.empty() && std::chrono::steady_clock::now() < end;) {
+    std::this_thread::sleep_for(50ms);
+    image = screen.Capture(window);
+    red = BoundsOf(image, IsRed);
+  }
+  // The face's ink at 64 pixels is well over 38 pixels tall, its height at 96 DPI.
+  EXPECT_GT(red.height(), 45) << SaveScreenshot(image, "x11-hidpi");
 }
 
 TEST(X11, RunsOnOneThreadAndTerminateOrInterruptEndsItWithStatusZero) {

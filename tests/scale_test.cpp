@@ -1,0 +1,61 @@
+// A denser display: the window and its text grow with it, and twips keep their size.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "run_headless.h"
+#include "runtime/sdl/x11_scale.h"
+
+namespace tarvel_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(Scale, ReadFromXftDpiAndKeptWithinSenseBounds) {
+  EXPECT_EQ(rt::ScaleFromResources("Xft.dpi:\t192\n"), 2.0F);
+  EXPECT_EQ(rt::ScaleFromResources("Xcursor.size: 24\nXft.dpi: 120\n"), 1.25F);
+  EXPECT_EQ(rt::ScaleFromResources("Xcursor.size: 24\n"), 1.0F);
+  EXPECT_EQ(rt::ScaleFromResources(nullptr), 1.0F);
+  EXPECT_EQ(rt::ScaleFromResources("Xft.dpi: nonsense\n"), 1.0F);
+  EXPECT_EQ(rt::ScaleFromResources("Xft.dpi: 48\n"), 1.0F);
+  EXPECT_EQ(rt::ScaleFromResources("Xft.dpi: 9600\n"), 4.0F);
+}
+
+// Runs Form1 at `scale` for a moment; returns the window size and the label's size in twips.
+struct Measured {
+  rt::PixelSize window;
+  float form_width = 0;
+  float label_width = 0;
+  float label_height = 0;
+  rt::PixelRect label_pixels;
+};
+
+Measured RunAt(float scale) {
+  rt::HeadlessBackend backend(rt::HeadlessBackend::k60Hz, scale);
+  Form1Handles handles;
+  Measured measured;
+  backend.CloseAt(At(100ms));
+  backend.OnPresent([&] {
+    const rt::Label& label = handles.form->LabelNamed("Label1");
+    measured = {backend.Window().client, handles.form->Width(), label.Width(), label.Height(),
+                label.PixelBounds()};
+  });
+  EXPECT_EQ(rt::RunProject(Form1Project(handles), backend), 0);
+  return measured;
+}
+
+TEST(Scale, DoubledDisplayDoublesThePixelsButNotTheTwips) {
+  const Measured normal = RunAt(1.0F);
+  const Measured doubled = RunAt(2.0F);
+  EXPECT_EQ(normal.window, (rt::PixelSize{312, 213}));
+  EXPECT_EQ(doubled.window, (rt::PixelSize{624, 426}));
+  EXPECT_EQ(doubled.form_width, 4680.0F);
+  // Font metrics round per size: 64 px DejaVu Sans is 75 px tall where 32 px is 38.
+  EXPECT_NEAR(doubled.label_pixels.height, 2 * normal.label_pixels.height, 2);
+  // The text is laid out afresh at twice the size, so its width agrees to a pixel or two.
+  EXPECT_NEAR(doubled.label_width, normal.label_width, 2 * 15.0F);
+  EXPECT_NEAR(doubled.label_height, normal.label_height, 15.0F);
+}
+
+}  // namespace
+}  // namespace tarvel_test

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# CPack's .deb: its name and control fields, its files in a scratch root, and the packaged
+# program opening its window on an X server of the test's own.
+set -euo pipefail
+build=$1
+version=$2
+work=$(mktemp -d)
+trap 'kill "${tarvel:-}" "${xvfb:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$work/out" >/dev/null)
+deb="$work/out/tarvel_${version}_$(dpkg --print-architecture).deb"
+[ -f "$deb" ] || fail "no $deb; made: $(ls "$work/out")"
+[ "$(dpkg-deb -f "$deb" Package)" = tarvel ] || fail "Package field"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version field"
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfontconfig1 fonts-dejavu-core; do
+  grep -qw -- "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
+done
+
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+for file in usr/bin/tarvel usr/share/applications/io.github.tarvel.Tarvel.desktop \
+            usr/share/icons/hicolor/32x32/apps/tarvel.png \
+            usr/share/metainfo/io.github.tarvel.Tarvel.metainfo.xml; do
+  [ -f "$root/$file" ] || fail "package lacks /$file"
+done
+grep -qx 'Icon=tarvel' "$root/usr/share/applications/io.github.tarvel.Tarvel.desktop" ||
+  fail "menu entry names another icon"
+
+# The packaged program runs: a window titled Form1 appears, and SIGTERM ends it with status 0.
+exec {fd}<> <(:)
+Xvfb -displayfd "$fd" -screen 0 800x600x24 -nolisten tcp 2>/dev/null &
+xvfb=$!
+read -r -u "$fd" number
+DISPLAY=":$number" "$root/usr/bin/tarvel" &
+tarvel=$!
+for _ in $(seq 50); do
+  DISPLAY=":$number" xwininfo -name Form1 >/dev/null 2>&1 && break
+  sleep 0.1
+done
+DISPLAY=":$number" xwininfo -name Form1 >/dev/null 2>&1 || fail "no Form1 window"
+kill -TERM "$tarvel"
+status=0
+wait "$tarvel" || status=$?
+tarvel=
+[ "$status" = 0 ] || fail "packaged program ended with status $status"
+echo "package $(basename "$deb") is complete and runs"
