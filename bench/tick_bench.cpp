@@ -3,26 +3,18 @@
 
 #include <chrono>
 
-#include "form1/form1.h"
-#include "runtime/form.h"
-#include "runtime/headless/headless_backend.h"
 #include "runtime/painter.h"
 #include "runtime/text.h"
-#include "runtime/text_engine.h"
+#include "tests/form1_fixture.h"
 
 namespace {
 
-struct Bench {
-  rt::HeadlessBackend backend;
-  rt::TextEngine text;
-  rt::Random random;
-  rt::Form form{form1::Form1Design(), text, backend, random};
-  rt::Events events;
-  form1::Form1 code{form, events};
+// Form1 loaded, with a window to paint into and its first frame painted.
+struct Bench : tarvel_test::Form1Fixture {
   rt::Painter painter{text};
 
   Bench() {
-    backend.OpenWindow({"Form1", form.ClientPixels(), false, form.BackColor(), {}});
+    OpenWindow();
     code.InitForm();
     painter.Paint(form, backend.Surface(), true);
   }

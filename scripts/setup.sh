@@ -10,6 +10,7 @@ packages=(
   libx11-dev libwayland-dev
   googletest libgtest-dev libbenchmark-dev bc
   xvfb weston imagemagick
+  libegl1 libgles2 libgl1-mesa-dri
   valgrind clang-format clang-tidy cppcheck
   desktop-file-utils appstream x11-utils
 )
