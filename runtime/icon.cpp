@@ -38,7 +38,7 @@ IconImage ParseXpm(std::span<const char* const> xpm) {
   int chars_per_pixel = 0;
   if (std::sscanf(xpm[0], "%d %d %d %d", &width, &height, &colours, &chars_per_pixel) != 4 ||
       width <= 0 || height <= 0 || colours <= 0 || chars_per_pixel != 1 || colours > 256 ||
-      xpm.size() != static_cast<std::size_t>(1 + colours + height)) {
+      xpm.size() != 1 + static_cast<std::size_t>(colours) + static_cast<std::size_t>(height)) {
     Malformed(std::string("header ") + xpm[0]);
   }
   std::array<std::uint32_t, 256> palette{};
@@ -55,7 +55,7 @@ IconImage ParseXpm(std::span<const char* const> xpm) {
   IconImage image{width, height, {}};
   image.argb.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y) {
-    const char* row = xpm[static_cast<std::size_t>(1 + colours + y)];
+    const char* row = xpm[1 + static_cast<std::size_t>(colours) + static_cast<std::size_t>(y)];
     if (std::strlen(row) != static_cast<std::size_t>(width)) {
       Malformed("row " + std::to_string(y) + " is not " + std::to_string(width) + " wide");
     }

@@ -11,10 +11,13 @@ echo "clang-format: ${#all[@]} files"
 clang-format --dry-run --Werror "${all[@]}"
 
 echo "clang-tidy: ${#sources[@]} files"
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+# Every file is checked before the verdict, so one run lists every finding.
 printf '%s\0' "${sources[@]}" |
-  xargs -0 -n 1 -P "$(nproc)" clang-tidy -p build/release --quiet 2>/dev/null |
-  tee /tmp/tarvel-clang-tidy.log
-if grep -qE '(warning|error):' /tmp/tarvel-clang-tidy.log; then
+  xargs -0 -n 1 -P "$(nproc)" clang-tidy -p build/release --quiet 2>/dev/null >"$log" || true
+cat "$log"
+if grep -qE '(warning|error):' "$log"; then
   echo "clang-tidy found problems"
   exit 1
 fi
