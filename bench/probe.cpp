@@ -26,7 +26,7 @@ class ProbeBackend final : public rt::Backend {
   rt::TimePoint Now() const override { return inner_->Now(); }
   rt::Duration FramePeriod() const override { return inner_->FramePeriod(); }
   float Scale() const override { return inner_->Scale(); }
-  void OpenWindow(const rt::WindowSpec& spec) override { inner_->OpenWindow(spec); }
+  void OpenWindow(const rt::WindowSpec& window) override { inner_->OpenWindow(window); }
   SDL_Surface* Surface() override { return inner_->Surface(); }
   void Present(std::span<const rt::PixelRect> damage) override {
     inner_->Present(damage);

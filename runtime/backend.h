@@ -48,7 +48,7 @@ class Backend : public Clock {
   // their physical size, so the window and its text grow by this much.
   virtual float Scale() const = 0;
   // Creates the window, still hidden.
-  virtual void OpenWindow(const WindowSpec& spec) = 0;
+  virtual void OpenWindow(const WindowSpec& window) = 0;
   // The window's pixels, 32-bit XRGB, sized to its client area.
   virtual SDL_Surface* Surface() = 0;
   // Shows the given regions of Surface(); the first call also shows the window.

@@ -14,14 +14,14 @@ namespace {
   throw std::invalid_argument("not a usable XPM image: " + why);
 }
 
-std::uint32_t ParseColour(const char* spec) {
-  if (std::strcmp(spec, "None") == 0 || std::strcmp(spec, "none") == 0) {
+std::uint32_t ParseColour(const char* text) {
+  if (std::strcmp(text, "None") == 0 || std::strcmp(text, "none") == 0) {
     return 0;
   }
   unsigned rgb = 0;
   int used = 0;
-  if (std::sscanf(spec, "#%6x%n", &rgb, &used) != 1 || used != 7 || spec[used] != '\0') {
-    Malformed(std::string("colour ") + spec);
+  if (std::sscanf(text, "#%6x%n", &rgb, &used) != 1 || used != 7 || text[used] != '\0') {
+    Malformed(std::string("colour ") + text);
   }
   return 0xFF000000U | rgb;
 }

@@ -23,9 +23,9 @@ void HeadlessBackend::MakeSurface(PixelSize size) {
   }
 }
 
-void HeadlessBackend::OpenWindow(const WindowSpec& spec) {
-  window_ = spec;
-  MakeSurface(spec.client);
+void HeadlessBackend::OpenWindow(const WindowSpec& window) {
+  window_ = window;
+  MakeSurface(window.client);
 }
 
 void HeadlessBackend::Present(std::span<const PixelRect> /*damage*/) {

@@ -28,7 +28,7 @@ class HeadlessBackend final : public Backend {
   TimePoint Now() const override { return now_; }
   Duration FramePeriod() const override { return frame_period_; }
   float Scale() const override { return scale_; }
-  void OpenWindow(const WindowSpec& spec) override;
+  void OpenWindow(const WindowSpec& window) override;
   SDL_Surface* Surface() override { return surface_.get(); }
   void Present(std::span<const PixelRect> damage) override;
   void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) override;

@@ -28,7 +28,7 @@ class SdlBackend final : public Backend {
   TimePoint Now() const override { return std::chrono::steady_clock::now(); }
   Duration FramePeriod() const override;
   float Scale() const override { return scale_; }
-  void OpenWindow(const WindowSpec& spec) override;
+  void OpenWindow(const WindowSpec& window) override;
   SDL_Surface* Surface() override;
   void Present(std::span<const PixelRect> damage) override;
   void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) override;
@@ -101,18 +101,18 @@ Duration SdlBackend::FramePeriod() const {
   return std::chrono::duration_cast<Duration>(std::chrono::seconds(1)) / hz;
 }
 
-void SdlBackend::OpenWindow(const WindowSpec& spec) {
+void SdlBackend::OpenWindow(const WindowSpec& window) {
   Uint32 flags = SDL_WINDOW_HIDDEN;
-  if (!spec.border) {
+  if (!window.border) {
     flags |= SDL_WINDOW_BORDERLESS;
   }
-  window_ = SDL_CreateWindow(spec.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                             spec.client.width, spec.client.height, flags);
+  window_ = SDL_CreateWindow(window.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                             window.client.width, window.client.height, flags);
   if (!window_) {
     CannotOpenDisplay(std::string("cannot create the window: ") + SDL_GetError());
   }
   display_loss_ = std::make_unique<DisplayLoss>(window_, program_);
-  SetIcon(spec.icon);
+  SetIcon(window.icon);
 }
 
 void SdlBackend::SetIcon(const IconImage& icon) {
