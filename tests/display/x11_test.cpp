@@ -18,25 +18,32 @@ bool IsBlack(std::uint32_t pixel) {
   return pixel == 0;
 }
 
-// The window's _MOTIF_WM_HINTS decorations field, or -1 if the property is missing.
-long Decorations(Display* display, Window window) {
-  const Atom hints = XInternAtom(display, "_MOTIF_WM_HINTS", True);
+// The 32-bit items of the window's property `name`, up to `limit` of them; empty if missing.
+std::vector<long> Property32(Display* display, Window window, const char* name, long limit) {
   Atom type = 0;
   int format = 0;
   unsigned long count = 0;
   unsigned long after = 0;
   unsigned char* data = nullptr;
-  long decorations = -1;
-  if (XGetWindowProperty(display, window, hints, 0, 5, False, AnyPropertyType, &type, &format,
-                         &count, &after, &data) == Success &&
-      data && format == 32 && count >= 3) {
-    const auto* fields = reinterpret_cast<const long*>(data);
-    if (fields[0] & 2) {  // the decorations field is in use
-      decorations = fields[2];
+  std::vector<long> values;
+  if (XGetWindowProperty(display, window, XInternAtom(display, name, True), 0, limit, False,
+                         AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+      data && format == 32) {
+    // Xlib hands 32-bit items over as longs, sign-extended: keep the low 32 bits.
+    const auto* longs = reinterpret_cast<const long*>(data);
+    for (unsigned long i = 0; i < count; ++i) {
+      values.push_back(longs[i] & 0xFFFFFFFFL);
     }
   }
   XFree(data);
-  return decorations;
+  return values;
+}
+
+// The window's _MOTIF_WM_HINTS decorations field, or -1 if the property or field is missing.
+long Decorations(Display* display, Window window) {
+  const std::vector<long> hints = Property32(display, window, "_MOTIF_WM_HINTS", 5);
+  const bool in_use = hints.size() >= 3 && (hints[0] & 2) != 0;
+  return in_use ? hints[2] : -1;
 }
 
 // The window's WM_CLASS class name.
@@ -53,24 +60,7 @@ std::string ClassOf(Display* display, Window window) {
 
 // The window's _NET_WM_ICON: width, height, then ARGB pixels, for each image it offers.
 std::vector<long> IconOf(Display* display, Window window) {
-  const Atom icon = XInternAtom(display, "_NET_WM_ICON", True);
-  Atom type = 0;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long after = 0;
-  unsigned char* data = nullptr;
-  std::vector<long> values;
-  if (XGetWindowProperty(display, window, icon, 0, 1 << 16, False, AnyPropertyType, &type, &format,
-                         &count, &after, &data) == Success &&
-      data && format == 32) {
-    // Xlib hands 32-bit items over as longs, sign-extended: keep the low 32 bits.
-    const auto* longs = reinterpret_cast<const long*>(data);
-    for (unsigned long i = 0; i < count; ++i) {
-      values.push_back(longs[i] & 0xFFFFFFFFL);
-    }
-  }
-  XFree(data);
-  return values;
+  return Property32(display, window, "_NET_WM_ICON", 1 << 16);
 }
 
 TEST(X11, WindowIsBorderlessBlackCentredWithRedTextAndClosesWithStatusZero) {
