@@ -57,6 +57,9 @@ SdlBackend::SdlBackend(std::string program) : program_(std::move(program)) {
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
   // A toy has no business keeping the screen awake.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // A borderless window needs no decorations, so no decoration library: on Wayland SDL would
+  // otherwise load libdecor, which complains on stderr when its plugin package is missing.
+  SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
   // Video alone: the timer and joystick subsystems would add threads and busy polling.
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     const std::string why = SDL_GetError();

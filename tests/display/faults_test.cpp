@@ -43,17 +43,22 @@ TEST(Faults, XServerDyingEndsItWithOneLineAndStatusTwo) {
 }
 
 TEST(Faults, CompositorDyingEndsItWithOneLineAndStatusTwo) {
-  const VirtualScreen host;
-  ASSERT_TRUE(host.ok()) << "Xvfb did not start: " << host.Log();
-  NestedWeston weston(host);
-  ASSERT_TRUE(weston.ok()) << "weston did not start: " << weston.Log();
-  const std::string err = TempPath("err");
-  Child tarvel({TARVEL_EXE}, weston.ClientEnv(), err);
-  std::this_thread::sleep_for(1500ms);  // running, not still starting
-  ASSERT_FALSE(tarvel.WaitFor(0ms)) << ReadFile(err);
-  weston.Kill();
-  EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(2));
-  EXPECT_EQ(ReadFile(err), kLostLine);
+  // Whether or not a decoration plugin is installed, nothing but our line reaches stderr.
+  for (const std::vector<std::string>& plugins : WithAndWithoutDecorationPlugins()) {
+    const VirtualScreen host;
+    ASSERT_TRUE(host.ok()) << "Xvfb did not start: " << host.Log();
+    NestedWeston weston(host);
+    ASSERT_TRUE(weston.ok()) << "weston did not start: " << weston.Log();
+    const std::string err = TempPath("err");
+    std::vector<std::string> env = weston.ClientEnv();
+    env.insert(env.end(), plugins.begin(), plugins.end());
+    Child tarvel({TARVEL_EXE}, env, err);
+    std::this_thread::sleep_for(1500ms);  // running, not still starting
+    ASSERT_FALSE(tarvel.WaitFor(0ms)) << ReadFile(err);
+    weston.Kill();
+    EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(2)) << plugins.front();
+    EXPECT_EQ(ReadFile(err), kLostLine) << plugins.front();
+  }
 }
 
 TEST(Faults, NoUsableFontIsAClearErrorNamingWhatWasLookedFor) {

@@ -304,6 +304,11 @@ std::vector<std::string> NestedWeston::ClientEnv() const {
           "ASAN_OPTIONS=detect_leaks=0:detect_stack_use_after_return=1"};
 }
 
+std::vector<std::vector<std::string>> WithAndWithoutDecorationPlugins() {
+  // A folder that does not exist is what a machine without the plugin package has.
+  return {{"LIBDECOR_PLUGIN_DIR"}, {"LIBDECOR_PLUGIN_DIR=/nonexistent/tarvel-no-plugins"}};
+}
+
 std::vector<std::string> X11Env(const std::string& name) {
   return {"DISPLAY=" + name, "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"};
 }

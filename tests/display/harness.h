@@ -122,6 +122,10 @@ class NestedWeston {
   bool ok_ = false;
 };
 
+// Two environments for a Wayland client: decoration plugins looked for where the system keeps
+// them (whatever happens to be installed), and looked for where there are none.
+std::vector<std::vector<std::string>> WithAndWithoutDecorationPlugins();
+
 // Environment changes that put the program on X display `name` and nothing else.
 std::vector<std::string> X11Env(const std::string& name);
 

@@ -17,6 +17,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfontconfig1 fonts-dejavu-core; do
   grep -qw -- "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
+# The X11 error box needs the server's core fonts.
+grep -qw xfonts-base <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "Recommends lacks xfonts-base"
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
