@@ -26,10 +26,17 @@ class ProbeBackend final : public rt::Backend {
   rt::TimePoint Now() const override { return inner_->Now(); }
   rt::Duration FramePeriod() const override { return inner_->FramePeriod(); }
   float Scale() const override { return inner_->Scale(); }
-  void OpenWindow(const rt::WindowSpec& window) override { inner_->OpenWindow(window); }
-  SDL_Surface* Surface() override { return inner_->Surface(); }
-  void Present(std::span<const rt::PixelRect> damage) override {
-    inner_->Present(damage);
+  rt::WindowId OpenWindow(const rt::WindowSpec& window) override {
+    return inner_->OpenWindow(window);
+  }
+  void CloseWindow(rt::WindowId window) override { inner_->CloseWindow(window); }
+  bool CanPresent(rt::WindowId window) const override { return inner_->CanPresent(window); }
+  rt::PixelBuffer Buffer(rt::WindowId window) override { return inner_->Buffer(window); }
+  void Present(rt::WindowId window, std::span<const rt::PixelRect> damage) override {
+    inner_->Present(window, damage);
+    if (window != 0) {
+      return;
+    }
     const Steady::time_point now = Steady::now();
     if (presents_++ == 0) {
       first_present_ = now;
@@ -44,13 +51,10 @@ class ProbeBackend final : public rt::Backend {
   }
   void WaitUntil(rt::TimePoint deadline, std::vector<rt::WindowEvent>& events) override {
     if (presents_ > 0 && Steady::now() - first_present_ >= run_for_) {
-      events.push_back({rt::WindowEvent::Kind::kCloseRequested, {}});
+      events.push_back({.kind = rt::WindowEvent::Kind::kCloseRequested, .window = 0});
       return;
     }
     inner_->WaitUntil(deadline, events);
-  }
-  void ShowError(const std::string& title, const std::string& message) override {
-    inner_->ShowError(title, message);
   }
 
   std::unique_ptr<rt::Backend> inner_;

@@ -16,7 +16,7 @@ struct Bench : tarvel_test::Form1Fixture {
   Bench() {
     OpenWindow();
     code.InitForm();
-    painter.Paint(form, backend.Surface(), true);
+    painter.Paint(form, backend.Buffer(0), true);
   }
 };
 
@@ -38,7 +38,7 @@ void BM_PaintFrame(benchmark::State& state) {
     state.PauseTiming();
     bench.code.StepLabel();
     state.ResumeTiming();
-    benchmark::DoNotOptimize(bench.painter.Paint(bench.form, bench.backend.Surface(), false));
+    benchmark::DoNotOptimize(bench.painter.Paint(bench.form, bench.backend.Buffer(0), false));
   }
 }
 BENCHMARK(BM_PaintFrame);

@@ -3,32 +3,37 @@
 #include <cstdio>
 #include <utility>
 
+#include "runtime/error_box.h"
 #include "runtime/run_time_error.h"
+#include "runtime/text_engine.h"
 
 namespace rt {
 
 void ReportRunTimeError(const std::string& program, const std::string& handler,
-                        const std::string& what, Backend& backend) {
+                        const std::string& what, Backend& backend, TextEngine& text,
+                        WindowId parent) {
   const std::string message = "run-time error in " + handler + ": " + what;
   std::fprintf(stderr, "%s: %s\n", program.c_str(), message.c_str());
   std::fflush(stderr);
-  backend.ShowError(program, message);
+  ShowErrorBox(backend, text, parent, program, message);
 }
 
 EventLoop::EventLoop(std::string program, Backend& backend, Form& form, const Events& events,
-                     Painter& painter)
+                     TextEngine& text, WindowId window)
     : program_(std::move(program)),
       backend_(backend),
       form_(form),
       events_(events),
-      painter_(painter) {}
+      text_(text),
+      window_(window),
+      painter_(text) {}
 
 bool EventLoop::Dispatch(const Events::Binding& binding) {
   try {
     binding.run();
     return true;
   } catch (const RunTimeError& error) {
-    ReportRunTimeError(program_, binding.handler_name, error.what(), backend_);
+    ReportRunTimeError(program_, binding.handler_name, error.what(), backend_, text_, window_);
     return false;
   }
 }
@@ -49,10 +54,54 @@ bool EventLoop::Tick(TimePoint now) {
 }
 
 void EventLoop::Paint(bool everything) {
+  everything = everything || repaint_all_pending_;
+  if (!backend_.CanPresent(window_)) {
+    // The changes stay pending (the form stays invalidated) until the display is ready.
+    repaint_all_pending_ = everything;
+    return;
+  }
+  repaint_all_pending_ = false;
   if (!form_.TakeInvalidated() && !everything) {
     return;
   }
-  backend_.Present(painter_.Paint(form_, backend_.Surface(), everything));
+  backend_.Present(window_, painter_.Paint(form_, backend_.Buffer(window_), everything));
+}
+
+bool EventLoop::Handle(const std::vector<WindowEvent>& events, bool& repaint_all) {
+  bool frame_ready = false;
+  for (const WindowEvent& event : events) {
+    if (event.window != window_ && event.window != kNoWindow) {
+      continue;
+    }
+    switch (event.kind) {
+      case WindowEvent::Kind::kCloseRequested:
+        form_.Unload();
+        return false;
+      case WindowEvent::Kind::kResized:
+        form_.WindowResized(event.size);
+        repaint_all = true;
+        break;
+      case WindowEvent::Kind::kScaleChanged:
+        // Text is laid out afresh at the new size; twips keep their length.
+        text_.SetScale(event.scale);
+        form_.Rescale(kTwipsPerPixelAt96Dpi / event.scale, event.size);
+        repaint_all = true;
+        break;
+      case WindowEvent::Kind::kExposed:
+        repaint_all = true;
+        break;
+      case WindowEvent::Kind::kFrameReady:
+        frame_ready = true;
+        break;
+      default:
+        break;  // a form takes no input
+    }
+  }
+  if (frame_ready) {
+    Paint(repaint_all);
+    repaint_all = false;
+  }
+  return true;
 }
 
 int EventLoop::Run() {
@@ -69,19 +118,8 @@ int EventLoop::Run() {
     pending_.clear();
     backend_.WaitUntil(next_frame, pending_);
     bool repaint_all = false;
-    for (const WindowEvent& event : pending_) {
-      switch (event.kind) {
-        case WindowEvent::Kind::kCloseRequested:
-          form_.Unload();
-          return 0;
-        case WindowEvent::Kind::kResized:
-          form_.WindowResized(event.size);
-          repaint_all = true;
-          break;
-        case WindowEvent::Kind::kExposed:
-          repaint_all = true;
-          break;
-      }
+    if (!Handle(pending_, repaint_all)) {
+      return 0;
     }
     const TimePoint now = backend_.Now();
     if (now < next_frame) {

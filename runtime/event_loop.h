@@ -4,7 +4,8 @@
 // deadline, and in between it blocks on the platform, so a close request is handled at once.
 // On each frame it delivers one tick to every timer that is due, in design order, each handler
 // running to its end, and then paints whatever changed. A timer therefore ticks at most once
-// per frame and every tick's effect reaches the screen.
+// per frame and every tick's effect reaches the screen. While the display cannot take a frame
+// (it is still showing the last one) the ticks go on and the painting waits for it.
 #pragma once
 
 #include <string>
@@ -16,10 +17,13 @@
 
 namespace rt {
 
+class TextEngine;
+
 class EventLoop {
  public:
+  // Runs `form`, shown in `window`, whose text is drawn by `text`.
   EventLoop(std::string program, Backend& backend, Form& form, const Events& events,
-            Painter& painter);
+            TextEngine& text, WindowId window);
 
   // Raises Load, shows the window with its first frame and runs until the window is closed
   // (returns 0) or a handler raises a run-time error (reports it, returns 1).
@@ -31,17 +35,24 @@ class EventLoop {
   // Fires the due timers; false when a handler failed.
   bool Tick(TimePoint now);
   void Paint(bool everything);
+  // Applies a batch of window events; false once the window is closed.
+  bool Handle(const std::vector<WindowEvent>& events, bool& repaint_all);
 
   std::string program_;
   Backend& backend_;
   Form& form_;
   const Events& events_;
-  Painter& painter_;
+  TextEngine& text_;
+  WindowId window_;
+  Painter painter_;
+  bool repaint_all_pending_ = false;
   std::vector<WindowEvent> pending_;
 };
 
-// Formats, prints to stderr and shows (through `backend`) one run-time error report.
+// Prints one run-time error report to stderr, then shows it in a box over `parent` (through
+// `backend`) and returns once the box is dismissed.
 void ReportRunTimeError(const std::string& program, const std::string& handler,
-                        const std::string& what, Backend& backend);
+                        const std::string& what, Backend& backend, TextEngine& text,
+                        WindowId parent);
 
 }  // namespace rt

@@ -75,6 +75,15 @@ void Form::WindowResized(PixelSize client) {
   }
 }
 
+void Form::Rescale(Twips twips_per_pixel, PixelSize client) {
+  twips_per_pixel_ = twips_per_pixel;
+  client_ = client;
+  for (const auto& label : labels_) {
+    label->Refit();
+  }
+  invalidated_ = true;
+}
+
 bool Form::TakeInvalidated() {
   const bool was = invalidated_;
   invalidated_ = false;

@@ -50,6 +50,9 @@ class Form {
   PixelSize ClientPixels() const { return client_; }
   Twips TwipsPerPixel() const { return twips_per_pixel_; }
   void WindowResized(PixelSize client);
+  // The window now shows at another scale: `twips_per_pixel` and its client size in pixels
+  // change together, and every label is measured afresh.
+  void Rescale(Twips twips_per_pixel, PixelSize client);
   bool IsLoaded() const { return loaded_; }
   void Unload() { loaded_ = false; }
   void Invalidate() { invalidated_ = true; }

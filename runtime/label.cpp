@@ -111,6 +111,11 @@ void Label::Fit() {
   height_ = static_cast<Twips>(extent.height) * per_pixel;
 }
 
+void Label::Refit() {
+  Fit();
+  Changed();
+}
+
 void Label::Changed() {
   ++version_;
   owner_.Invalidate();

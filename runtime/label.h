@@ -45,6 +45,8 @@ class Label {
 
   // Where the label is drawn, in window pixels (the runtime's painter reads this).
   PixelRect PixelBounds() const;
+  // Measures the caption afresh, after the text engine's scale changed (the runtime's side).
+  void Refit();
   // Rises whenever anything that shows on screen changes.
   std::uint64_t Version() const { return version_; }
 

@@ -2,25 +2,30 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
+#include "runtime/pixel_buffer.h"
 #include "runtime/types.h"
-
-struct SDL_Surface;
 
 namespace rt {
 
 class Form;
+class Surface;
 class TextEngine;
 
 class Painter {
  public:
-  explicit Painter(TextEngine& text) : text_(text) {}
+  explicit Painter(TextEngine& text);
+  ~Painter();
+  Painter(const Painter&) = delete;
+  Painter& operator=(const Painter&) = delete;
 
-  // Brings `target` up to date with `form` and returns the regions that changed. With
-  // `everything`, or when the target's size changed, the whole surface is repainted.
-  std::span<const PixelRect> Paint(const Form& form, SDL_Surface* target, bool everything);
+  // Brings `target`, which holds the frame painted last, up to date with `form` and returns
+  // the regions that changed. With `everything`, or when the target's size changed, the whole
+  // of it is repainted.
+  std::span<const PixelRect> Paint(const Form& form, const PixelBuffer& target, bool everything);
 
  private:
   struct Drawn {
@@ -28,12 +33,15 @@ class Painter {
     std::uint64_t version = 0;
   };
 
-  void Repaint(const Form& form, SDL_Surface* target, const PixelRect& area);
+  Surface& SurfaceFor(const PixelBuffer& buffer);
+  void Repaint(const Form& form, Surface& target, const PixelRect& area);
 
   TextEngine& text_;
   PixelSize size_;
   std::vector<Drawn> drawn_;
   std::vector<PixelRect> damage_;
+  // The few buffers a backend hands out in turn, each wrapped once.
+  std::vector<std::unique_ptr<Surface>> surfaces_;
 };
 
 }  // namespace rt

@@ -12,6 +12,7 @@
 namespace rt {
 
 class Backend;
+class PlatformError;
 
 struct Project {
   // The program's name: it opens every error line and titles error boxes.
@@ -36,10 +37,13 @@ Project MakeProject(std::string name, FormDesign startup_form) {
 
 // Runs `project` on the real display until its window is closed. Returns the process's exit
 // status: 0 when closed, 1 after a run-time error, 2 when the platform failed (no display,
-// no usable font), each failure with one line on stderr.
+// no usable font), each failure with one line on stderr. (In the display library.)
 int RunProject(const Project& project);
 
 // The same, on the given backend.
 int RunProject(const Project& project, Backend& backend);
+
+// Prints the line for a platform failure and returns its exit status, 2.
+int ReportPlatformFailure(const Project& project, const PlatformError& error);
 
 }  // namespace rt

@@ -2,23 +2,17 @@
 
 #include "runtime/backend.h"
 #include "runtime/event_loop.h"
-#include "runtime/painter.h"
 #include "runtime/project.h"
 #include "runtime/random.h"
-#include "runtime/sdl/sdl_backend.h"
 #include "runtime/text.h"
 #include "runtime/text_engine.h"
 
 namespace rt {
 
-namespace {
-
-int PlatformFailure(const Project& project, const PlatformError& error) {
+int ReportPlatformFailure(const Project& project, const PlatformError& error) {
   std::fprintf(stderr, "%s: %s\n", project.name.c_str(), error.what());
   return 2;
 }
-
-}  // namespace
 
 int RunProject(const Project& project, Backend& backend) {
   try {
@@ -28,23 +22,19 @@ int RunProject(const Project& project, Backend& backend) {
     Form form(project.startup_form, text, backend, random, kTwipsPerPixelAt96Dpi / scale);
     Events events;
     const std::unique_ptr<FormCode> code = project.create_code(form, events);
-    backend.OpenWindow({ToUtf8(form.Caption()), form.ClientPixels(), form.HasBorder(),
-                        form.BackColor(),
-                        project.icon.empty() ? IconImage{} : ParseXpm(project.icon)});
-    Painter painter(text);
-    EventLoop loop(project.name, backend, form, events, painter);
+    WindowSpec window;
+    window.title = ToUtf8(form.Caption());
+    window.client = form.ClientPixels();
+    window.border = form.HasBorder();
+    window.back_color = form.BackColor();
+    if (!project.icon.empty()) {
+      window.icon = ParseXpm(project.icon);
+    }
+    const WindowId id = backend.OpenWindow(window);
+    EventLoop loop(project.name, backend, form, events, text, id);
     return loop.Run();
   } catch (const PlatformError& error) {
-    return PlatformFailure(project, error);
-  }
-}
-
-int RunProject(const Project& project) {
-  try {
-    const std::unique_ptr<Backend> backend = MakeSdlBackend(project.name);
-    return RunProject(project, *backend);
-  } catch (const PlatformError& error) {
-    return PlatformFailure(project, error);
+    return ReportPlatformFailure(project, error);
   }
 }
 

@@ -141,4 +141,63 @@ std::string ToUtf8(std::u16string_view text) {
   return out;
 }
 
+namespace {
+
+// The code point of a well-formed UTF-8 sequence at `text[i]`, moving `i` past it; U+FFFD
+// (and one byte) for anything else: stray or missing continuation bytes, overlong forms,
+// surrogates and values past U+10FFFF.
+char32_t NextUtf8(std::string_view text, std::size_t& i) {
+  const auto lead = static_cast<unsigned char>(text[i++]);
+  if (lead < 0x80) {
+    return lead;
+  }
+  int length = 0;
+  char32_t cp = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 1;
+    cp = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 2;
+    cp = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 3;
+    cp = lead & 0x07;
+  } else {
+    return 0xFFFD;
+  }
+  if (i + static_cast<std::size_t>(length) > text.size()) {
+    return 0xFFFD;
+  }
+  for (int k = 0; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+    if ((next & 0xC0) != 0x80) {
+      return 0xFFFD;
+    }
+    cp = (cp << 6) | (next & 0x3F);
+  }
+  const char32_t smallest[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < smallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    return 0xFFFD;
+  }
+  i += static_cast<std::size_t>(length);
+  return cp;
+}
+
+}  // namespace
+
+std::u16string FromUtf8(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const char32_t cp = NextUtf8(text, i);
+    if (cp < 0x10000) {
+      out.push_back(static_cast<char16_t>(cp));
+    } else {
+      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    }
+  }
+  return out;
+}
+
 }  // namespace rt

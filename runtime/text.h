@@ -63,6 +63,9 @@ Text ConcatText(std::u16string_view left, std::u16string_view right);
 // UTF-8 form of `text`, for the platform; unpaired surrogates become U+FFFD.
 std::string ToUtf8(std::u16string_view text);
 
+// The 16-bit form of UTF-8 `text`; malformed sequences become U+FFFD.
+std::u16string FromUtf8(std::string_view text);
+
 // Decodes the code point that starts at `text[i]` and moves `i` past it.
 char32_t NextCodePoint(std::u16string_view text, std::size_t& i);
 

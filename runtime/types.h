@@ -29,12 +29,21 @@ struct PixelSize {
   friend bool operator==(const PixelSize&, const PixelSize&) = default;
 };
 
+struct PixelPoint {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
+};
+
 struct PixelRect {
   int x = 0;
   int y = 0;
   int width = 0;
   int height = 0;
   bool empty() const { return width <= 0 || height <= 0; }
+  bool Contains(PixelPoint p) const {
+    return p.x >= x && p.x < x + width && p.y >= y && p.y < y + height;
+  }
   friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 

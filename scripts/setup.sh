@@ -6,9 +6,8 @@ cd "$(dirname "$0")/.."
 
 packages=(
   g++ cmake make pkg-config
-  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
+  libsdl2-dev libfontconfig-dev libfreetype-dev libpixman-1-dev fonts-dejavu-core
   libx11-dev libwayland-dev
-  xfonts-base
   googletest libgtest-dev libbenchmark-dev bc
   xvfb weston imagemagick
   libegl1 libgles2 libgl1-mesa-dri

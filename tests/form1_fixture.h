@@ -22,7 +22,8 @@ struct Form1Fixture {
 
   // Gives the backend a window to paint into, as the runtime does before the first frame.
   void OpenWindow() {
-    backend.OpenWindow({"Form1", form.ClientPixels(), false, form.BackColor(), {}});
+    backend.OpenWindow(
+        {.title = "Form1", .client = form.ClientPixels(), .back_color = form.BackColor()});
   }
 
   // Width in twips of `caption` in Label1's font, as the label would size itself.

@@ -31,7 +31,7 @@ TEST(Soak, TenMillionTicksKeepCountCaptionAndMemory) {
       f.code.ToggleFace();
     }
     if (tick % 1'000 == 0) {  // painting sampled, so the soak takes seconds
-      painter.Paint(f.form, f.backend.Surface(), false);
+      painter.Paint(f.form, f.backend.Buffer(0), false);
     }
     if (tick == 1'000) {
       resident_early = ResidentBytes();

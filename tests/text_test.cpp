@@ -31,6 +31,21 @@ TEST(ToUtf8, EncodesEveryPlaneAndReplacesLoneSurrogates) {
   EXPECT_EQ(rt::ToUtf8(lone_low), "\xef\xbf\xbd");
 }
 
+TEST(FromUtf8, DecodesEveryPlaneAndReplacesWhatIsMalformed) {
+  EXPECT_EQ(rt::FromUtf8("Tarvel"), u"Tarvel");
+  EXPECT_EQ(rt::FromUtf8("\xc3\xa9\xe2\x82\xac"), u"\u00e9\u20ac");
+  EXPECT_EQ(rt::FromUtf8("\xf0\x9f\x98\x80"), u"\U0001F600");
+  EXPECT_EQ(rt::FromUtf8("a\x80"
+                         "b"),
+            u"a\uFFFDb");                                          // stray continuation byte
+  EXPECT_EQ(rt::FromUtf8("\xc3"), u"\uFFFD");                      // cut short
+  EXPECT_EQ(rt::FromUtf8("\xc0\xaf"), u"\uFFFD\uFFFD");            // overlong
+  EXPECT_EQ(rt::FromUtf8("\xed\xa0\x80"), u"\uFFFD\uFFFD\uFFFD");  // a surrogate
+  EXPECT_EQ(rt::FromUtf8("\xf4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // past U+10FFFF
+  EXPECT_EQ(rt::ToUtf8(rt::FromUtf8("\xe2\x82\xac \xf0\x9f\x98\x80")),
+            "\xe2\x82\xac \xf0\x9f\x98\x80");
+}
+
 }  // namespace
 
 namespace {

@@ -1,78 +1,147 @@
 #include "runtime/headless/headless_backend.h"
 
-#include <SDL.h>
-
 #include <algorithm>
+#include <stdexcept>
 
 namespace rt {
-
-void HeadlessBackend::SurfaceFree::operator()(SDL_Surface* surface) const {
-  SDL_FreeSurface(surface);
-}
 
 HeadlessBackend::HeadlessBackend(Duration frame_period, float scale)
     : frame_period_(frame_period), scale_(scale) {}
 
-HeadlessBackend::~HeadlessBackend() = default;
+HeadlessBackend::Opened& HeadlessBackend::At(WindowId window) {
+  return windows_.at(static_cast<std::size_t>(window));
+}
 
-void HeadlessBackend::MakeSurface(PixelSize size) {
-  surface_.reset(SDL_CreateRGBSurfaceWithFormat(
-      0, std::max(size.width, 1), std::max(size.height, 1), 32, SDL_PIXELFORMAT_XRGB8888));
-  if (!surface_) {
-    throw PlatformError(std::string("cannot create an offscreen surface: ") + SDL_GetError());
+const HeadlessBackend::Opened& HeadlessBackend::At(WindowId window) const {
+  return windows_.at(static_cast<std::size_t>(window));
+}
+
+WindowId HeadlessBackend::OpenWindow(const WindowSpec& window) {
+  Opened made{window, {}, true};
+  made.spec.client = {std::max(window.client.width, 1), std::max(window.client.height, 1)};
+  made.pixels.assign(static_cast<std::size_t>(made.spec.client.width) *
+                         static_cast<std::size_t>(made.spec.client.height),
+                     0);
+  if (window.role == WindowSpec::Role::kDialog) {
+    error_boxes_.push_back(window.title + ": " + window.text);
   }
+  windows_.push_back(std::move(made));
+  return static_cast<WindowId>(windows_.size() - 1);
 }
 
-void HeadlessBackend::OpenWindow(const WindowSpec& window) {
-  window_ = window;
-  MakeSurface(window.client);
+void HeadlessBackend::CloseWindow(WindowId window) {
+  At(window).open = false;  // its pixels stay, for a test to look at
 }
 
-void HeadlessBackend::Present(std::span<const PixelRect> /*damage*/) {
+bool HeadlessBackend::IsOpen(WindowId window) const {
+  return At(window).open;
+}
+
+const WindowSpec& HeadlessBackend::Window(WindowId window) const {
+  return At(window).spec;
+}
+
+bool HeadlessBackend::CanPresent(WindowId window) const {
+  return At(window).open;
+}
+
+PixelBuffer HeadlessBackend::Buffer(WindowId window) {
+  Opened& w = At(window);
+  return {w.pixels.data(), w.spec.client.width, w.spec.client.height, w.spec.client.width * 4};
+}
+
+void HeadlessBackend::Present(WindowId window, std::span<const PixelRect> /*damage*/) {
+  if (window != 0) {
+    return;
+  }
   ++presents_;
   if (on_present_) {
     on_present_();
   }
 }
 
+WindowId HeadlessBackend::Topmost() const {
+  for (auto i = static_cast<WindowId>(windows_.size()) - 1; i >= 0; --i) {
+    if (At(i).open) {
+      return i;
+    }
+  }
+  return kNoWindow;
+}
+
 void HeadlessBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) {
+  const WindowId top = Topmost();
+  if (top != kNoWindow && At(top).spec.role == WindowSpec::Role::kDialog &&
+      std::none_of(script_.begin(), script_.end(), [](const Scripted& s) { return s.to_top; })) {
+    events.push_back({.kind = WindowEvent::Kind::kCloseRequested, .window = top});
+    return;
+  }
   auto first =
       std::min_element(script_.begin(), script_.end(),
                        [](const Scripted& a, const Scripted& b) { return a.when < b.when; });
   if (first == script_.end() || first->when > deadline) {
+    if (deadline == kNoDeadline) {
+      throw std::logic_error("headless: waiting for an event that nothing will send");
+    }
     now_ = std::max(now_, deadline);
     return;
   }
   now_ = std::max(now_, first->when);
-  const WindowEvent event = first->event;
+  WindowEvent event = first->event;
+  if (first->to_top) {
+    event.window = top;
+  }
   script_.erase(first);
-  if (event.kind == WindowEvent::Kind::kResized) {
-    window_.client = event.size;
-    MakeSurface(event.size);
+  if (event.kind == WindowEvent::Kind::kResized && event.window != kNoWindow) {
+    Opened& w = At(event.window);
+    w.spec.client = event.size;
+    w.pixels.assign(
+        static_cast<std::size_t>(event.size.width) * static_cast<std::size_t>(event.size.height),
+        0);
   }
   events.push_back(event);
 }
 
-void HeadlessBackend::ShowError(const std::string& title, const std::string& message) {
-  error_boxes_.push_back(title + ": " + message);
+void HeadlessBackend::Script(TimePoint when, WindowEvent event, bool to_top) {
+  script_.push_back({when, event, to_top});
 }
 
 void HeadlessBackend::CloseAt(TimePoint when) {
-  script_.push_back({when, {WindowEvent::Kind::kCloseRequested, {}}});
+  Script(when, {.kind = WindowEvent::Kind::kCloseRequested, .window = 0}, false);
 }
 
 void HeadlessBackend::ResizeAt(TimePoint when, PixelSize client) {
-  script_.push_back({when, {WindowEvent::Kind::kResized, client}});
+  Script(when, {.kind = WindowEvent::Kind::kResized, .window = 0, .size = client}, false);
 }
 
-Color HeadlessBackend::PixelAt(int x, int y) const {
-  const auto* row = static_cast<const std::uint8_t*>(surface_->pixels) +
-                    static_cast<std::ptrdiff_t>(y) * surface_->pitch;
-  Uint32 pixel = 0;
-  SDL_memcpy(&pixel, row + static_cast<std::ptrdiff_t>(x) * 4, sizeof pixel);
-  Color color;
-  SDL_GetRGB(pixel, surface_->format, &color.red, &color.green, &color.blue);
-  return color;
+void HeadlessBackend::KeyAt(TimePoint when, Key key) {
+  Script(when, {.kind = WindowEvent::Kind::kKeyPressed, .key = key}, true);
+}
+
+void HeadlessBackend::PressAt(TimePoint when, PixelPoint point) {
+  Script(when, {.kind = WindowEvent::Kind::kButtonPressed, .point = point}, true);
+}
+
+void HeadlessBackend::ReleaseAt(TimePoint when, PixelPoint point) {
+  Script(when, {.kind = WindowEvent::Kind::kButtonReleased, .point = point}, true);
+}
+
+void HeadlessBackend::ClickAt(TimePoint when, PixelPoint point) {
+  PressAt(when, point);
+  ReleaseAt(when, point);
+}
+
+void HeadlessBackend::CloseTopAt(TimePoint when) {
+  Script(when, {.kind = WindowEvent::Kind::kCloseRequested}, true);
+}
+
+Color HeadlessBackend::PixelAt(WindowId window, int x, int y) const {
+  const Opened& w = At(window);
+  const std::uint32_t pixel =
+      w.pixels.at(static_cast<std::size_t>(y) * static_cast<std::size_t>(w.spec.client.width) +
+                  static_cast<std::size_t>(x));
+  return {static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+          static_cast<std::uint8_t>(pixel)};
 }
 
 }  // namespace rt

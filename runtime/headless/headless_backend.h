@@ -1,13 +1,14 @@
 // A backend with no display, for tests, benchmarks and tools.
 //
 // Its clock is virtual: waiting for a deadline jumps straight to it, so a program runs as fast
-// as it can compute while every timer and frame keeps its exact place in time. Frames are
-// painted by the same text and painting code as on a real display, into an offscreen surface
-// that can be inspected. Error boxes are recorded instead of shown.
+// as it can compute while every timer and frame keeps its exact place in time. Windows are
+// painted by the same text and painting code as on a real display, into ordinary memory that
+// can be inspected, also after the window is closed. Window events (a close, a resize, keys
+// and clicks on a dialog) are scripted for given moments.
 #pragma once
 
+#include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,52 +21,68 @@ class HeadlessBackend final : public Backend {
   static constexpr Duration k60Hz = Duration(16'666'667);
 
   explicit HeadlessBackend(Duration frame_period = k60Hz, float scale = 1.0F);
-  ~HeadlessBackend() override;
-  HeadlessBackend(const HeadlessBackend&) = delete;
-  HeadlessBackend& operator=(const HeadlessBackend&) = delete;
 
   // Backend
   TimePoint Now() const override { return now_; }
   Duration FramePeriod() const override { return frame_period_; }
   float Scale() const override { return scale_; }
-  void OpenWindow(const WindowSpec& window) override;
-  SDL_Surface* Surface() override { return surface_.get(); }
-  void Present(std::span<const PixelRect> damage) override;
+  WindowId OpenWindow(const WindowSpec& window) override;
+  void CloseWindow(WindowId window) override;
+  bool CanPresent(WindowId window) const override;
+  PixelBuffer Buffer(WindowId window) override;
+  void Present(WindowId window, std::span<const PixelRect> damage) override;
+  // A dialog that nothing in the script answers is closed at once, as its user would: with
+  // nobody there, waiting for it would never end.
   void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) override;
-  void ShowError(const std::string& title, const std::string& message) override;
 
-  // Scripted window events, delivered when the virtual clock reaches `when`.
+  // Scripted events for the first window (the form's), delivered at `when`.
   void CloseAt(TimePoint when);
   void ResizeAt(TimePoint when, PixelSize client);
-  // Called after every presented frame, with the clock at that frame.
+  // Scripted input for the topmost open window at `when` (a dialog, when one is open).
+  void KeyAt(TimePoint when, Key key);
+  void PressAt(TimePoint when, PixelPoint point);
+  void ReleaseAt(TimePoint when, PixelPoint point);
+  void ClickAt(TimePoint when, PixelPoint point);
+  // The window-close command on the topmost open window.
+  void CloseTopAt(TimePoint when);
+  // Called after every frame presented in the first window, with the clock at that frame.
   void OnPresent(std::function<void()> observer) { on_present_ = std::move(observer); }
 
-  // What a test can look at.
+  // What a test can look at. Without a window id, the first window.
   bool WindowShown() const { return presents_ > 0; }
-  const WindowSpec& Window() const { return window_; }
+  const WindowSpec& Window(WindowId window = 0) const;
+  int WindowCount() const { return static_cast<int>(windows_.size()); }
+  bool IsOpen(WindowId window) const;
   long long Presents() const { return presents_; }
-  Color PixelAt(int x, int y) const;
+  Color PixelAt(int x, int y) const { return PixelAt(0, x, y); }
+  Color PixelAt(WindowId window, int x, int y) const;
+  // Every dialog opened, as "title: text".
   const std::vector<std::string>& ErrorBoxes() const { return error_boxes_; }
 
   // Time since the virtual epoch, which is where the clock starts.
   Duration Elapsed() const { return now_ - TimePoint{}; }
 
  private:
+  struct Opened {
+    WindowSpec spec;
+    std::vector<std::uint32_t> pixels;
+    bool open = true;
+  };
   struct Scripted {
     TimePoint when;
     WindowEvent event;
-  };
-  struct SurfaceFree {
-    void operator()(SDL_Surface* surface) const;
+    bool to_top = false;  // for the topmost window at delivery, not the first
   };
 
-  void MakeSurface(PixelSize size);
+  void Script(TimePoint when, WindowEvent event, bool to_top);
+  WindowId Topmost() const;
+  Opened& At(WindowId window);
+  const Opened& At(WindowId window) const;
 
   Duration frame_period_;
   float scale_;
   TimePoint now_{};
-  WindowSpec window_;
-  std::unique_ptr<SDL_Surface, SurfaceFree> surface_;
+  std::vector<Opened> windows_;
   std::vector<Scripted> script_;
   std::function<void()> on_present_;
   long long presents_ = 0;

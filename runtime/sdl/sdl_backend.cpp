@@ -18,6 +18,10 @@ namespace {
 
 constexpr int kFallbackRefreshHz = 60;
 
+struct SurfaceFree {
+  void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+
 class SdlBackend final : public Backend {
  public:
   explicit SdlBackend(std::string program);
@@ -28,21 +32,31 @@ class SdlBackend final : public Backend {
   TimePoint Now() const override { return std::chrono::steady_clock::now(); }
   Duration FramePeriod() const override;
   float Scale() const override { return scale_; }
-  void OpenWindow(const WindowSpec& window) override;
-  SDL_Surface* Surface() override;
-  void Present(std::span<const PixelRect> damage) override;
+  WindowId OpenWindow(const WindowSpec& spec) override;
+  void CloseWindow(WindowId window) override;
+  bool CanPresent(WindowId window) const override { return Find(window) != nullptr; }
+  PixelBuffer Buffer(WindowId id) override;
+  void Present(WindowId id, std::span<const PixelRect> damage) override;
   void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) override;
-  void ShowError(const std::string& title, const std::string& message) override;
 
  private:
+  struct Window {
+    SDL_Window* sdl = nullptr;
+    bool shown = false;
+    // Where SDL's surface is not 32-bit XRGB, frames are drawn here and converted.
+    std::unique_ptr<SDL_Surface, SurfaceFree> shadow;
+  };
+
+  Window* Find(WindowId window) const;
+  WindowId IdOf(Uint32 sdl_id) const;
+  SDL_Surface* WindowSurface(const Window& window) const;
   void Translate(const SDL_Event& event, std::vector<WindowEvent>& events) const;
-  void SetIcon(const IconImage& icon);
+  static void SetIcon(SDL_Window* window, const IconImage& icon);
 
   std::string program_;
   float scale_ = 1.0F;
-  SDL_Window* window_ = nullptr;
+  std::vector<std::unique_ptr<Window>> windows_;
   std::unique_ptr<DisplayLoss> display_loss_;
-  bool shown_ = false;
   std::vector<SDL_Rect> rects_;
 };
 
@@ -79,22 +93,41 @@ SdlBackend::SdlBackend(std::string program) : program_(std::move(program)) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     scale_ = X11Scale();
   }
-  // Keyboard text input is on by default and may start an input-method connection; this
-  // program reads no keys.
+  // Keyboard text input is on by default and may start an input-method connection; keys are
+  // read as plain key presses, on the error box alone.
   SDL_StopTextInput();
 }
 
 SdlBackend::~SdlBackend() {
-  if (window_) {
-    SDL_DestroyWindow(window_);
+  for (const auto& window : windows_) {
+    if (window) {
+      SDL_DestroyWindow(window->sdl);
+    }
   }
   SDL_Quit();
+}
+
+SdlBackend::Window* SdlBackend::Find(WindowId window) const {
+  if (window < 0 || static_cast<std::size_t>(window) >= windows_.size()) {
+    return nullptr;
+  }
+  return windows_[static_cast<std::size_t>(window)].get();
+}
+
+WindowId SdlBackend::IdOf(Uint32 sdl_id) const {
+  for (std::size_t i = 0; i < windows_.size(); ++i) {
+    if (windows_[i] && SDL_GetWindowID(windows_[i]->sdl) == sdl_id) {
+      return static_cast<WindowId>(i);
+    }
+  }
+  return kNoWindow;
 }
 
 Duration SdlBackend::FramePeriod() const {
   int hz = 0;
   SDL_DisplayMode mode;
-  const int display = window_ ? SDL_GetWindowDisplayIndex(window_) : 0;
+  const Window* main = Find(0);
+  const int display = main ? SDL_GetWindowDisplayIndex(main->sdl) : 0;
   if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0) {
     hz = mode.refresh_rate;
   }
@@ -104,21 +137,50 @@ Duration SdlBackend::FramePeriod() const {
   return std::chrono::duration_cast<Duration>(std::chrono::seconds(1)) / hz;
 }
 
-void SdlBackend::OpenWindow(const WindowSpec& window) {
+WindowId SdlBackend::OpenWindow(const WindowSpec& spec) {
   Uint32 flags = SDL_WINDOW_HIDDEN;
-  if (!window.border) {
+  if (!spec.border) {
     flags |= SDL_WINDOW_BORDERLESS;
   }
-  window_ = SDL_CreateWindow(window.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                             window.client.width, window.client.height, flags);
-  if (!window_) {
+  int x = SDL_WINDOWPOS_CENTERED;
+  int y = SDL_WINDOWPOS_CENTERED;
+  const Window* parent = Find(spec.parent);
+  if (parent) {
+    // Over the middle of its parent.
+    int px = 0;
+    int py = 0;
+    int pw = 0;
+    int ph = 0;
+    SDL_GetWindowPosition(parent->sdl, &px, &py);
+    SDL_GetWindowSize(parent->sdl, &pw, &ph);
+    x = px + (pw - spec.client.width) / 2;
+    y = py + (ph - spec.client.height) / 2;
+  }
+  auto window = std::make_unique<Window>();
+  window->sdl =
+      SDL_CreateWindow(spec.title.c_str(), x, y, spec.client.width, spec.client.height, flags);
+  if (!window->sdl) {
     CannotOpenDisplay(std::string("cannot create the window: ") + SDL_GetError());
   }
-  display_loss_ = std::make_unique<DisplayLoss>(window_, program_);
-  SetIcon(window.icon);
+  if (parent) {
+    SDL_SetWindowModalFor(window->sdl, parent->sdl);
+  }
+  SetIcon(window->sdl, spec.icon);
+  if (windows_.empty()) {
+    display_loss_ = std::make_unique<DisplayLoss>(window->sdl, program_);
+  }
+  windows_.push_back(std::move(window));
+  return static_cast<WindowId>(windows_.size() - 1);
 }
 
-void SdlBackend::SetIcon(const IconImage& icon) {
+void SdlBackend::CloseWindow(WindowId window) {
+  if (Window* found = Find(window)) {
+    SDL_DestroyWindow(found->sdl);
+    windows_[static_cast<std::size_t>(window)].reset();
+  }
+}
+
+void SdlBackend::SetIcon(SDL_Window* window, const IconImage& icon) {
   if (icon.argb.empty()) {
     return;
   }
@@ -127,56 +189,119 @@ void SdlBackend::SetIcon(const IconImage& icon) {
       SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(icon.argb.data()), icon.width,
                                          icon.height, 32, icon.width * 4, SDL_PIXELFORMAT_ARGB8888);
   if (surface) {
-    SDL_SetWindowIcon(window_, surface);
+    SDL_SetWindowIcon(window, surface);
     SDL_FreeSurface(surface);
   }
 }
 
-SDL_Surface* SdlBackend::Surface() {
+SDL_Surface* SdlBackend::WindowSurface(const Window& window) const {
   // SDL keeps the surface until the window's size changes, so this is cheap per frame.
-  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  SDL_Surface* surface = SDL_GetWindowSurface(window.sdl);
   if (!surface) {
     throw PlatformError(std::string("cannot draw into the window: ") + SDL_GetError());
   }
   return surface;
 }
 
-void SdlBackend::Present(std::span<const PixelRect> damage) {
-  if (!shown_) {
-    SDL_ShowWindow(window_);
-    shown_ = true;
-    // What was drawn before the window was mapped is not on screen yet: send all of it.
-    SDL_UpdateWindowSurface(window_);
-    return;
+PixelBuffer SdlBackend::Buffer(WindowId id) {
+  Window& window = *Find(id);
+  SDL_Surface* surface = WindowSurface(window);
+  const Uint32 format = surface->format->format;
+  if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
+    window.shadow.reset();
+    return {static_cast<std::uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch};
   }
-  if (damage.empty()) {
-    return;
+  if (!window.shadow || window.shadow->w != surface->w || window.shadow->h != surface->h) {
+    window.shadow.reset(
+        SDL_CreateRGBSurfaceWithFormat(0, surface->w, surface->h, 32, SDL_PIXELFORMAT_RGB888));
+    if (!window.shadow) {
+      throw PlatformError(std::string("cannot draw into the window: ") + SDL_GetError());
+    }
   }
+  return {static_cast<std::uint32_t*>(window.shadow->pixels), window.shadow->w, window.shadow->h,
+          window.shadow->pitch};
+}
+
+void SdlBackend::Present(WindowId id, std::span<const PixelRect> damage) {
+  Window& window = *Find(id);
   rects_.clear();
   for (const PixelRect& rect : damage) {
     rects_.push_back({rect.x, rect.y, rect.width, rect.height});
   }
-  SDL_UpdateWindowSurfaceRects(window_, rects_.data(), static_cast<int>(rects_.size()));
+  if (window.shadow) {
+    SDL_Surface* surface = WindowSurface(window);
+    for (SDL_Rect& rect : rects_) {
+      SDL_Rect to = rect;
+      SDL_BlitSurface(window.shadow.get(), &rect, surface, &to);
+    }
+  }
+  if (!window.shown) {
+    SDL_ShowWindow(window.sdl);
+    window.shown = true;
+    // What was drawn before the window was mapped is not on screen yet: send all of it.
+    SDL_UpdateWindowSurface(window.sdl);
+    return;
+  }
+  if (!rects_.empty()) {
+    SDL_UpdateWindowSurfaceRects(window.sdl, rects_.data(), static_cast<int>(rects_.size()));
+  }
+}
+
+Key KeyOf(SDL_Scancode code) {
+  switch (code) {
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER:
+      return Key::kEnter;
+    case SDL_SCANCODE_ESCAPE:
+      return Key::kEscape;
+    case SDL_SCANCODE_SPACE:
+      return Key::kSpace;
+    default:
+      return Key::kOther;
+  }
 }
 
 void SdlBackend::Translate(const SDL_Event& event, std::vector<WindowEvent>& events) const {
-  if (event.type == SDL_QUIT) {
-    // The last window closed, or SIGINT/SIGTERM: both end the program normally.
-    events.push_back({WindowEvent::Kind::kCloseRequested, {}});
-    return;
+  switch (event.type) {
+    case SDL_QUIT:
+      // The last window closed, or SIGINT/SIGTERM: both end the program normally.
+      events.push_back({.kind = WindowEvent::Kind::kCloseRequested, .window = kNoWindow});
+      return;
+    case SDL_KEYDOWN:
+      events.push_back({.kind = WindowEvent::Kind::kKeyPressed,
+                        .window = IdOf(event.key.windowID),
+                        .key = KeyOf(event.key.keysym.scancode)});
+      return;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      if (event.button.button == SDL_BUTTON_LEFT) {
+        events.push_back({.kind = event.type == SDL_MOUSEBUTTONDOWN
+                                      ? WindowEvent::Kind::kButtonPressed
+                                      : WindowEvent::Kind::kButtonReleased,
+                          .window = IdOf(event.button.windowID),
+                          .point = {event.button.x, event.button.y}});
+      }
+      return;
+    case SDL_WINDOWEVENT:
+      break;
+    default:
+      return;
   }
-  if (event.type != SDL_WINDOWEVENT || event.window.windowID != SDL_GetWindowID(window_)) {
+  const WindowId window = IdOf(event.window.windowID);
+  if (window == kNoWindow) {
     return;
   }
   switch (event.window.event) {
     case SDL_WINDOWEVENT_CLOSE:
-      events.push_back({WindowEvent::Kind::kCloseRequested, {}});
+      events.push_back({.kind = WindowEvent::Kind::kCloseRequested, .window = window});
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
-      events.push_back({WindowEvent::Kind::kResized, {event.window.data1, event.window.data2}});
+      events.push_back({.kind = WindowEvent::Kind::kResized,
+                        .window = window,
+                        .size = {event.window.data1, event.window.data2}});
       break;
     case SDL_WINDOWEVENT_EXPOSED:
-      events.push_back({WindowEvent::Kind::kExposed, {}});
+      events.push_back({.kind = WindowEvent::Kind::kExposed, .window = window});
       break;
     default:
       break;
@@ -214,11 +339,6 @@ void SdlBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events)
       return;
     }
   }
-}
-
-void SdlBackend::ShowError(const std::string& title, const std::string& message) {
-  // Blocks until dismissed. If no box can be shown, the line already on stderr has to do.
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), message.c_str(), window_);
 }
 
 }  // namespace

@@ -2,10 +2,14 @@
 // an invisible process or a crash.
 #include <signal.h>
 
+#include <algorithm>
 #include <fstream>
 #include <thread>
 
 #include "display/harness.h"
+// clang-format off
+#include <X11/Xutil.h>
+// clang-format on
 
 namespace display_test {
 namespace {
@@ -84,6 +88,20 @@ TEST(Faults, RunTimeErrorIsReportedInABoxAndEndsWithStatusOneOnceDismissed) {
   const Window box = screen.FindWindow("Tarvel", 10s);
   ASSERT_NE(box, 0U) << ReadFile(err);
   EXPECT_EQ(ReadFile(err), "Tarvel: run-time error in StepLabel: overflow\n");
+  // Set over the form, and showing its message: dark ink on a light box.
+  Window parent = 0;
+  EXPECT_TRUE(XGetTransientForHint(screen.display(), box, &parent));
+  EXPECT_EQ(parent, screen.FindWindow("Form1", 1s));
+  Image image;
+  int ink = 0;
+  for (const auto end = std::chrono::steady_clock::now() + 5s;
+       ink == 0 && std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(50ms)) {
+    image = screen.Capture(box);
+    ink = static_cast<int>(std::count_if(image.pixels.begin(), image.pixels.end(),
+                                         [](std::uint32_t p) { return (p & 0x808080) == 0; }));
+  }
+  EXPECT_GT(ink, 100) << SaveScreenshot(image, "x11-error-box");
+  EXPECT_EQ(image.At(2, 2), 0xF0F0F0U) << SaveScreenshot(image, "x11-error-box");
   EXPECT_FALSE(tarvel.WaitFor(300ms)) << "ended before the box was dismissed";
   screen.SendDeleteWindow(box);
   EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(1));

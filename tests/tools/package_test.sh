@@ -14,12 +14,9 @@ deb="$work/out/tarvel_${version}_$(dpkg --print-architecture).deb"
 [ "$(dpkg-deb -f "$deb" Package)" = tarvel ] || fail "Package field"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version field"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfontconfig1 fonts-dejavu-core; do
+for lib in libsdl2-2.0-0 libfreetype6 libfontconfig1 libpixman-1-0 fonts-dejavu-core; do
   grep -qw -- "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
-# The X11 error box needs the server's core fonts.
-grep -qw xfonts-base <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "Recommends lacks xfonts-base"
-
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 for file in usr/bin/tarvel usr/share/applications/io.github.tarvel.Tarvel.desktop \
