@@ -10,8 +10,8 @@
 
 #include "form1/form1.h"
 #include "runtime/backend.h"
+#include "runtime/display/display.h"
 #include "runtime/project.h"
-#include "runtime/sdl/sdl_backend.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
   try {
     ProbeBackend backend(
-        rt::MakeSdlBackend("tarvel_probe"),
+        rt::OpenDisplay("tarvel_probe"),
         std::chrono::duration_cast<Steady::duration>(std::chrono::duration<double>(seconds)));
     rt::Project project = rt::MakeProject<form1::Form1>("Tarvel", form1::Form1Design());
     const auto create = project.create_code;

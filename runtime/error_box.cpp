@@ -66,17 +66,17 @@ class Box {
  public:
   Box(Backend& backend, TextEngine& text, WindowId parent, const std::string& title,
       const std::string& message)
-      : backend_(backend), text_(text), parent_(parent), layout_(LayOutErrorBox(text, message)) {
-    WindowSpec spec;
-    spec.title = title;
-    spec.client = layout_.size;
-    spec.border = true;
-    spec.back_color = kBackground;
-    spec.role = WindowSpec::Role::kDialog;
-    spec.parent = parent;
-    spec.text = message;
-    window_ = backend.OpenWindow(spec);
-  }
+      : backend_(backend),
+        text_(text),
+        parent_(parent),
+        layout_(LayOutErrorBox(text, message)),
+        window_(backend.OpenWindow({.title = title,
+                                    .client = layout_.size,
+                                    .border = true,
+                                    .back_color = kBackground,
+                                    .role = WindowSpec::Role::kDialog,
+                                    .parent = parent,
+                                    .text = message})) {}
   ~Box() { backend_.CloseWindow(window_); }
   Box(const Box&) = delete;
   Box& operator=(const Box&) = delete;

@@ -67,8 +67,8 @@ void EventLoop::Paint(bool everything) {
   backend_.Present(window_, painter_.Paint(form_, backend_.Buffer(window_), everything));
 }
 
-bool EventLoop::Handle(const std::vector<WindowEvent>& events, bool& repaint_all) {
-  bool frame_ready = false;
+bool EventLoop::Handle(const std::vector<WindowEvent>& events, bool& repaint_all,
+                       bool& frame_ready) {
   for (const WindowEvent& event : events) {
     if (event.window != window_ && event.window != kNoWindow) {
       continue;
@@ -97,10 +97,6 @@ bool EventLoop::Handle(const std::vector<WindowEvent>& events, bool& repaint_all
         break;  // a form takes no input
     }
   }
-  if (frame_ready) {
-    Paint(repaint_all);
-    repaint_all = false;
-  }
   return true;
 }
 
@@ -110,19 +106,48 @@ int EventLoop::Run() {
       return 1;
     }
   }
+  // Whatever the display has said already (the scale it shows the window at, say) applies
+  // before the first frame.
+  bool repaint_all = false;
+  bool frame_ready = false;
+  pending_.clear();
+  backend_.WaitUntil(backend_.Now(), pending_);
+  if (!Handle(pending_, repaint_all, frame_ready)) {
+    return 0;
+  }
   // The first frame is drawn before the window is shown, so it never appears unpainted.
   Paint(true);
   const Duration period = backend_.FramePeriod();
   TimePoint next_frame = backend_.Now() + period;
+  // Whether the display stopped answering (the window is hidden): ticks then go by the clock.
+  bool display_silent = false;
   for (;;) {
+    // While the display is still showing the last frame, its call back paces the next one;
+    // it gets one period more than the clock would before the clock takes over.
+    const bool awaiting_display = !backend_.CanPresent(window_);
+    const TimePoint wake = awaiting_display && !display_silent ? next_frame + period : next_frame;
     pending_.clear();
-    backend_.WaitUntil(next_frame, pending_);
-    bool repaint_all = false;
-    if (!Handle(pending_, repaint_all)) {
+    backend_.WaitUntil(wake, pending_);
+    repaint_all = false;
+    frame_ready = false;
+    if (!Handle(pending_, repaint_all, frame_ready)) {
       return 0;
     }
     const TimePoint now = backend_.Now();
-    if (now < next_frame) {
+    bool frame = false;
+    if (frame_ready) {
+      display_silent = false;
+      // A display that calls back far sooner than a frame period does not set the pace.
+      frame = now >= next_frame - period / 2;
+      if (!frame) {
+        Paint(repaint_all);
+        continue;
+      }
+    } else if (now >= wake) {
+      frame = true;
+      display_silent = awaiting_display;
+    }
+    if (!frame) {
       if (repaint_all) {
         Paint(true);
       }
@@ -132,7 +157,8 @@ int EventLoop::Run() {
       return 1;
     }
     Paint(repaint_all);
-    next_frame += period;
+    // The clock's rhythm is kept without drift; a frame the display called for starts afresh.
+    next_frame = frame_ready ? now + period : next_frame + period;
     if (next_frame <= now) {
       next_frame = now + period;
     }

@@ -1,11 +1,15 @@
 // The runtime's one event loop.
 //
-// Everything runs on one thread. The loop wakes once per display frame on an absolute
-// deadline, and in between it blocks on the platform, so a close request is handled at once.
-// On each frame it delivers one tick to every timer that is due, in design order, each handler
-// running to its end, and then paints whatever changed. A timer therefore ticks at most once
-// per frame and every tick's effect reaches the screen. While the display cannot take a frame
-// (it is still showing the last one) the ticks go on and the painting waits for it.
+// Everything runs on one thread. The loop wakes once per display frame and in between blocks
+// on the platform, so a close request is handled at once. On each frame it delivers one tick
+// to every timer that is due, in design order, each handler running to its end, and then
+// paints whatever changed. A timer therefore ticks at most once per frame and every tick's
+// effect reaches the screen.
+//
+// Frames come from an absolute deadline one frame period apart. A display that says when it
+// has shown a frame sets the pace instead: the next frame follows its call, and while it does
+// not call (the window is hidden) the deadline takes over again, so the count goes on at one
+// tick per period with nothing painted.
 #pragma once
 
 #include <string>
@@ -36,7 +40,7 @@ class EventLoop {
   bool Tick(TimePoint now);
   void Paint(bool everything);
   // Applies a batch of window events; false once the window is closed.
-  bool Handle(const std::vector<WindowEvent>& events, bool& repaint_all);
+  bool Handle(const std::vector<WindowEvent>& events, bool& repaint_all, bool& frame_ready);
 
   std::string program_;
   Backend& backend_;

@@ -52,7 +52,9 @@ bool Surface::Wraps(const PixelBuffer& buffer) const {
          buffer.height == buffer_.height && buffer.stride == buffer_.stride;
 }
 
-void Surface::Fill(const PixelRect& rect, Color color) {
+// Not const: it changes the pixels, if not the surface's own members.
+void Surface::Fill(const PixelRect& rect,  // NOLINT(readability-make-member-function-const)
+                   Color color) {
   const PixelRect area = Intersect(rect, Bounds());
   if (area.empty()) {
     return;

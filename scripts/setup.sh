@@ -7,10 +7,9 @@ cd "$(dirname "$0")/.."
 packages=(
   g++ cmake make pkg-config
   libsdl2-dev libfontconfig-dev libfreetype-dev libpixman-1-dev fonts-dejavu-core
-  libx11-dev libwayland-dev
+  libx11-dev libwayland-dev wayland-protocols
   googletest libgtest-dev libbenchmark-dev bc
-  xvfb weston imagemagick
-  libegl1 libgles2 libgl1-mesa-dri
+  xvfb weston libweston-10-dev imagemagick
   valgrind clang-format clang-tidy cppcheck
   desktop-file-utils appstream x11-utils
 )

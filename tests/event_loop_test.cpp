@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -99,6 +101,70 @@ TEST(EventLoop, MouthOpensAtTheFirstFrameAfterEachHalfSecondAndShowsOnThatTicksN
   }
   EXPECT_EQ(toggles, 19);  // marks 0.5 s ... 9.5 s; the close at 10 s comes first
   EXPECT_EQ(run.frames[1].mouth_open, rt::False);
+}
+
+// Form1 on a display that calls back `refresh` after each frame, with the count of every frame.
+struct PacedRun {
+  explicit PacedRun(rt::Duration refresh, rt::Duration duration,
+                    const std::function<void(rt::HeadlessBackend&)>& script = {}) {
+    backend.PaceLikeADisplay(refresh);
+    backend.CloseAt(At(duration));
+    if (script) {
+      script(backend);
+    }
+    backend.OnPresent([this] { frames.push_back({backend.Elapsed(), handles.code->Counter}); });
+    status = rt::RunProject(Form1Project(handles), backend);
+  }
+  struct Shown {
+    rt::Duration at;
+    std::int64_t count;
+  };
+  rt::HeadlessBackend backend;
+  Form1Handles handles;
+  std::vector<Shown> frames;
+  int status = -1;
+};
+
+TEST(EventLoop, ADisplayThatCallsBackSetsThePaceAndShowsEveryTick) {
+  // Slower than the 60 Hz the output claims, as a nested compositor is.
+  constexpr rt::Duration kRefresh = 19'300us;
+  PacedRun run(kRefresh, 5s);
+  EXPECT_EQ(run.status, 0);
+  ASSERT_GT(run.frames.size(), 200U);
+  for (std::size_t i = 1; i < run.frames.size(); ++i) {
+    ASSERT_EQ(run.frames[i].count, static_cast<std::int64_t>(i)) << "frame " << i;
+    ASSERT_EQ(run.frames[i].at - run.frames[i - 1].at, kRefresh) << "frame " << i;
+  }
+}
+
+TEST(EventLoop, WhileHiddenTheCountGoesOnByTheClockAndNothingIsPainted) {
+  constexpr rt::Duration kRefresh = 18ms;
+  PacedRun run(kRefresh, 4s, [](rt::HeadlessBackend& b) {
+    b.HideAt(At(1s));
+    b.ShowAt(At(3s));
+  });
+  EXPECT_EQ(run.status, 0);
+  const auto hidden_gap = std::adjacent_find(
+      run.frames.begin(), run.frames.end(),
+      [](const PacedRun::Shown& a, const PacedRun::Shown& b) { return b.at - a.at > 1s; });
+  ASSERT_NE(hidden_gap, run.frames.end()) << "frames went on while hidden";
+  const PacedRun::Shown before = *hidden_gap;
+  const PacedRun::Shown after = *(hidden_gap + 1);
+  EXPECT_LE(before.at, 1s + kRefresh);
+  EXPECT_GE(after.at, 3s);
+  EXPECT_LT(after.at, 3s + 2 * kRefresh);
+  // One tick per 60 Hz period while nobody looked (after one period of grace for the display).
+  const double periods = std::chrono::duration<double>(after.at - before.at) /
+                         std::chrono::duration<double>(rt::HeadlessBackend::k60Hz);
+  EXPECT_NEAR(static_cast<double>(after.count - before.count), periods - 1, 2.0);
+  // Shown again, the display sets the pace once more.
+  EXPECT_EQ((hidden_gap + 2)->at - after.at, kRefresh);
+}
+
+TEST(EventLoop, ADisplayCallingBackAtOnceDoesNotHurryTheTicks) {
+  PacedRun run(1ms, 2s);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NEAR(static_cast<double>(run.frames.back().count), 120.0, 2.0);
 }
 
 // A form with one 500 ms timer and nothing to paint, to count many ticks quickly.

@@ -1,7 +1,9 @@
 // A denser display: the window and its text grow with it, and twips keep their size.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "run_headless.h"
 #include "runtime/sdl/x11_scale.h"
@@ -55,6 +57,37 @@ TEST(Scale, DoubledDisplayDoublesThePixelsButNotTheTwips) {
   // The text is laid out afresh at twice the size, so its width agrees to a pixel or two.
   EXPECT_NEAR(doubled.label_width, normal.label_width, 2 * 15.0F);
   EXPECT_NEAR(doubled.label_height, normal.label_height, 15.0F);
+}
+
+TEST(Scale, MovingToADoubledDisplayLaysTheTextOutAfreshAtTheNewScale) {
+  rt::HeadlessBackend backend;
+  Form1Handles handles;
+  backend.RescaleAt(At(200ms), 2.0F);
+  backend.CloseAt(At(400ms));
+  std::vector<Measured> seen;
+  backend.OnPresent([&] {
+    const rt::Label& label = handles.form->LabelNamed("Label1");
+    seen.push_back({backend.Window().client, handles.form->Width(), label.Width(), label.Height(),
+                    label.PixelBounds()});
+  });
+  EXPECT_EQ(rt::RunProject(Form1Project(handles), backend), 0);
+  ASSERT_GT(seen.size(), 20U);
+  const Measured& before = seen.front();
+  const Measured& after = seen.back();
+  EXPECT_EQ(before.window, (rt::PixelSize{312, 213}));
+  EXPECT_EQ(after.window, (rt::PixelSize{624, 426}));
+  EXPECT_EQ(after.form_width, 4680.0F);
+  EXPECT_EQ(after.label_pixels.height, 75);  // DejaVu Sans laid out at 64 px
+  EXPECT_NEAR(after.label_height, before.label_height, 15.0F);
+  // Painted at the new size: red ink where the label now is.
+  bool red = false;
+  const rt::PixelRect where = after.label_pixels;
+  for (int y = std::max(where.y, 0); y < std::min(where.y + where.height, 426); ++y) {
+    for (int x = std::max(where.x, 0); x < std::min(where.x + where.width, 624); ++x) {
+      red = red || backend.PixelAt(x, y).red == 255;
+    }
+  }
+  EXPECT_TRUE(red);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "runtime/headless/headless_backend.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace rt {
@@ -42,7 +43,7 @@ const WindowSpec& HeadlessBackend::Window(WindowId window) const {
 }
 
 bool HeadlessBackend::CanPresent(WindowId window) const {
-  return At(window).open;
+  return At(window).open && (window != 0 || !call_back_at_);
 }
 
 PixelBuffer HeadlessBackend::Buffer(WindowId window) {
@@ -55,6 +56,9 @@ void HeadlessBackend::Present(WindowId window, std::span<const PixelRect> /*dama
     return;
   }
   ++presents_;
+  if (refresh_ > Duration::zero()) {
+    call_back_at_ = now_ + refresh_;
+  }
   if (on_present_) {
     on_present_();
   }
@@ -79,11 +83,29 @@ void HeadlessBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& ev
   auto first =
       std::min_element(script_.begin(), script_.end(),
                        [](const Scripted& a, const Scripted& b) { return a.when < b.when; });
+  // The display's call back comes like any other event, in time order.
+  const bool calls_back = call_back_at_ && !hidden_ && *call_back_at_ <= deadline &&
+                          (first == script_.end() || *call_back_at_ <= first->when);
+  if (calls_back) {
+    now_ = std::max(now_, *call_back_at_);
+    call_back_at_.reset();
+    events.push_back({.kind = WindowEvent::Kind::kFrameReady, .window = 0});
+    return;
+  }
   if (first == script_.end() || first->when > deadline) {
     if (deadline == kNoDeadline) {
       throw std::logic_error("headless: waiting for an event that nothing will send");
     }
     now_ = std::max(now_, deadline);
+    return;
+  }
+  if (first->visibility != 0) {
+    now_ = std::max(now_, first->when);
+    hidden_ = first->visibility < 0;
+    if (!hidden_ && call_back_at_) {
+      call_back_at_ = std::max(*call_back_at_, now_ + refresh_);
+    }
+    script_.erase(first);
     return;
   }
   now_ = std::max(now_, first->when);
@@ -92,7 +114,16 @@ void HeadlessBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& ev
     event.window = top;
   }
   script_.erase(first);
-  if (event.kind == WindowEvent::Kind::kResized && event.window != kNoWindow) {
+  if (event.kind == WindowEvent::Kind::kScaleChanged) {
+    const PixelSize old = At(event.window).spec.client;
+    const float factor = event.scale / scale_;
+    event.size = {static_cast<int>(std::lround(static_cast<float>(old.width) * factor)),
+                  static_cast<int>(std::lround(static_cast<float>(old.height) * factor))};
+    scale_ = event.scale;
+  }
+  if ((event.kind == WindowEvent::Kind::kResized ||
+       event.kind == WindowEvent::Kind::kScaleChanged) &&
+      event.window != kNoWindow) {
     Opened& w = At(event.window);
     w.spec.client = event.size;
     w.pixels.assign(
@@ -106,12 +137,24 @@ void HeadlessBackend::Script(TimePoint when, WindowEvent event, bool to_top) {
   script_.push_back({when, event, to_top});
 }
 
+void HeadlessBackend::HideAt(TimePoint when) {
+  script_.push_back({.when = when, .event = {}, .visibility = -1});
+}
+
+void HeadlessBackend::ShowAt(TimePoint when) {
+  script_.push_back({.when = when, .event = {}, .visibility = 1});
+}
+
 void HeadlessBackend::CloseAt(TimePoint when) {
   Script(when, {.kind = WindowEvent::Kind::kCloseRequested, .window = 0}, false);
 }
 
 void HeadlessBackend::ResizeAt(TimePoint when, PixelSize client) {
   Script(when, {.kind = WindowEvent::Kind::kResized, .window = 0, .size = client}, false);
+}
+
+void HeadlessBackend::RescaleAt(TimePoint when, float scale) {
+  Script(when, {.kind = WindowEvent::Kind::kScaleChanged, .window = 0, .scale = scale}, false);
 }
 
 void HeadlessBackend::KeyAt(TimePoint when, Key key) {

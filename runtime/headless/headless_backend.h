@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ class HeadlessBackend final : public Backend {
   // Scripted events for the first window (the form's), delivered at `when`.
   void CloseAt(TimePoint when);
   void ResizeAt(TimePoint when, PixelSize client);
+  // The first window moves to a display of another scale, keeping its size in inches.
+  void RescaleAt(TimePoint when, float scale);
   // Scripted input for the topmost open window at `when` (a dialog, when one is open).
   void KeyAt(TimePoint when, Key key);
   void PressAt(TimePoint when, PixelPoint point);
@@ -45,6 +48,12 @@ class HeadlessBackend final : public Backend {
   void ClickAt(TimePoint when, PixelPoint point);
   // The window-close command on the topmost open window.
   void CloseTopAt(TimePoint when);
+  // From now on the first window is shown like a compositor would: each frame presented is on
+  // screen `refresh` later, when the display calls back (kFrameReady), and until then no other
+  // frame can be presented. Between HideAt and ShowAt it is hidden and nothing calls back.
+  void PaceLikeADisplay(Duration refresh) { refresh_ = refresh; }
+  void HideAt(TimePoint when);
+  void ShowAt(TimePoint when);
   // Called after every frame presented in the first window, with the clock at that frame.
   void OnPresent(std::function<void()> observer) { on_present_ = std::move(observer); }
 
@@ -72,6 +81,7 @@ class HeadlessBackend final : public Backend {
     TimePoint when;
     WindowEvent event;
     bool to_top = false;  // for the topmost window at delivery, not the first
+    int visibility = 0;   // 1 shows, -1 hides the first window; no event is delivered
   };
 
   void Script(TimePoint when, WindowEvent event, bool to_top);
@@ -85,6 +95,9 @@ class HeadlessBackend final : public Backend {
   std::vector<Opened> windows_;
   std::vector<Scripted> script_;
   std::function<void()> on_present_;
+  Duration refresh_{0};
+  bool hidden_ = false;
+  std::optional<TimePoint> call_back_at_;  // when the display calls back for the last frame
   long long presents_ = 0;
   std::vector<std::string> error_boxes_;
 };

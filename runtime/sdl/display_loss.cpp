@@ -3,7 +3,6 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
-#include <wayland-client.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,17 +37,7 @@ DisplayLoss::DisplayLoss(SDL_Window* window, const std::string& program) {
     XSetIOErrorHandler(QuietIoError);
     XSetIOErrorExitHandler(info.info.x11.display, ExitOnLostConnection,
                            const_cast<std::string*>(&program));
-  } else if (info.subsystem == SDL_SYSWM_WAYLAND) {
-    wayland_display_ = info.info.wl.display;
   }
-}
-
-std::string DisplayLoss::Lost() const {
-  // A compositor that went away leaves an error on the display; a close request does not.
-  if (wayland_display_ && wl_display_get_error(static_cast<wl_display*>(wayland_display_)) != 0) {
-    return kLostMessage;
-  }
-  return {};
 }
 
 }  // namespace rt

@@ -65,34 +65,29 @@ class SdlBackend final : public Backend {
 }
 
 SdlBackend::SdlBackend(std::string program) : program_(std::move(program)) {
-  // Only real displays: left alone, SDL would fall back to its offscreen driver and the program
-  // would run where nobody can see it. SDL_VIDEODRIVER in the environment still takes
-  // precedence, and is checked below.
-  SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
+  // X11 alone (Wayland has a backend of its own), whatever SDL_VIDEODRIVER says: left alone,
+  // SDL could fall back to its offscreen driver and run where nobody can see it.
+  SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
   // A toy has no business keeping the screen awake.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-  // A borderless window needs no decorations, so no decoration library: on Wayland SDL would
-  // otherwise load libdecor, which complains on stderr when its plugin package is missing.
-  SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
   // Video alone: the timer and joystick subsystems would add threads and busy polling.
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     const std::string why = SDL_GetError();
     SDL_Quit();
-    CannotOpenDisplay("no X11 or Wayland display answered (" + why + ")");
+    CannotOpenDisplay("no X server answered at DISPLAY=\"" +
+                      std::string(SDL_getenv("DISPLAY") ? SDL_getenv("DISPLAY") : "") + "\" (" +
+                      why + ")");
   }
   const char* driver = SDL_GetCurrentVideoDriver();
   const std::string_view name = driver ? driver : "";
-  if (name != "x11" && name != "wayland") {
+  if (name != "x11") {
     SDL_Quit();
     CannotOpenDisplay("the \"" + std::string(name) + "\" video driver shows nothing on screen");
   }
-  if (name == "x11") {
-    // X11 can draw through shared-memory images on this thread alone; an accelerated surface
-    // would load a GL driver with threads of its own. Wayland has no such path in SDL and
-    // keeps the default.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    scale_ = X11Scale();
-  }
+  // X11 can draw through shared-memory images on this thread alone; an accelerated surface
+  // would load a GL driver with threads of its own.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  scale_ = X11Scale();
   // Keyboard text input is on by default and may start an input-method connection; keys are
   // read as plain key presses, on the error box alone.
   SDL_StopTextInput();
@@ -329,10 +324,6 @@ void SdlBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events)
       }
     }
     if (events.size() > before) {
-      // A quit can also mean the display itself went away: that is a failure, not a close.
-      if (const std::string lost = display_loss_ ? display_loss_->Lost() : ""; !lost.empty()) {
-        throw PlatformError(lost);
-      }
       return;
     }
     if (Now() >= deadline) {

@@ -22,15 +22,33 @@ TEST(Faults, NoDisplayOrAWrongOneIsAClearErrorNotAnInvisibleRun) {
     const std::string err = TempPath("err");
     Child tarvel({TARVEL_EXE}, {display, "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}, err);
     EXPECT_EQ(tarvel.WaitFor(10s), std::optional<int>(2)) << display;
-    // The Wayland client library may say its own word first; ours is the last line.
     EXPECT_NE(ReadFile(err).find("Tarvel: cannot open a display: "), std::string::npos)
         << display << ": " << ReadFile(err);
+    // Ours is the only line: nothing else complains first.
+    EXPECT_EQ(ReadFile(err).rfind("Tarvel: cannot open a display: ", 0), 0U) << ReadFile(err);
+  }
+}
+
+TEST(Faults, NoVariableMakesItRunInvisiblyOrTalkOfAnythingButOurLine) {
+  // SDL's video driver variable means nothing to it; a Wayland socket that is not there is a
+  // clear error, without the client library's own complaints.
+  for (const std::vector<std::string>& env :
+       {std::vector<std::string>{"SDL_VIDEODRIVER=offscreen", "DISPLAY", "WAYLAND_DISPLAY"},
+        std::vector<std::string>{"WAYLAND_DISPLAY=no-such-socket", "XDG_RUNTIME_DIR=/tmp",
+                                 "DISPLAY"},
+        std::vector<std::string>{"WAYLAND_DISPLAY=wayland-7", "XDG_RUNTIME_DIR", "DISPLAY"}}) {
+    const std::string err = TempPath("err");
+    Child tarvel({TARVEL_EXE}, env, err);
+    EXPECT_EQ(tarvel.WaitFor(10s), std::optional<int>(2)) << env.front();
+    const std::string said = ReadFile(err);
+    EXPECT_EQ(said.rfind("Tarvel: cannot open a display: ", 0), 0U) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   }
 }
 
 TEST(Faults, OffscreenDriverIsRefused) {
   const std::string err = TempPath("err");
-  Child tarvel({TARVEL_EXE}, {"SDL_VIDEODRIVER=offscreen"}, err);
+  Child tarvel({TARVEL_EXE}, {"SDL_VIDEODRIVER=offscreen", "DISPLAY", "WAYLAND_DISPLAY"}, err);
   EXPECT_EQ(tarvel.WaitFor(10s), std::optional<int>(2));
   EXPECT_EQ(ReadFile(err).rfind("Tarvel: cannot open a display: ", 0), 0U) << ReadFile(err);
 }

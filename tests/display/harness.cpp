@@ -190,29 +190,43 @@ void VirtualScreen::Kill() {
   server_->WaitFor(5s);
 }
 
+namespace {
+
+// The mapped top-level windows of `display`.
+std::vector<Window> MappedTopLevels(Display* display) {
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+  std::vector<Window> mapped;
+  for (unsigned i = 0; i < count; ++i) {
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, children[i], &attributes) &&
+        attributes.map_state == IsViewable) {
+      mapped.push_back(children[i]);
+    }
+  }
+  XFree(children);
+  return mapped;
+}
+
+}  // namespace
+
 Window VirtualScreen::FindWindow(const std::string& title, std::chrono::milliseconds limit) const {
   const auto end = Clock::now() + limit;
   for (;;) {
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
     Window found = 0;
-    for (unsigned i = 0; i < count && !found; ++i) {
-      // Read the title's bytes whatever their encoding: SDL's dialogs title themselves in
-      // UTF-8, which XFetchName declines to return.
+    for (const Window window : MappedTopLevels(display_)) {
+      // Read the title's bytes whatever their encoding: a dialog may title itself in UTF-8,
+      // which XFetchName declines to return.
       XTextProperty name{};
-      XWindowAttributes attributes;
-      if (XGetWMName(display_, children[i], &name) && name.value &&
-          title == std::string(reinterpret_cast<const char*>(name.value), name.nitems) &&
-          XGetWindowAttributes(display_, children[i], &attributes) &&
-          attributes.map_state == IsViewable) {
-        found = children[i];
+      if (!found && XGetWMName(display_, window, &name) && name.value &&
+          title == std::string(reinterpret_cast<const char*>(name.value), name.nitems)) {
+        found = window;
       }
       XFree(name.value);
     }
-    XFree(children);
     if (found || Clock::now() >= end) {
       return found;
     }
@@ -262,15 +276,17 @@ void VirtualScreen::SendDeleteWindow(Window window) const {
   XFlush(display_);
 }
 
-NestedWeston::NestedWeston(const VirtualScreen& host) {
+NestedWeston::NestedWeston(const VirtualScreen& host, int scale) : host_(host) {
   runtime_dir_ = TempPath("xdg");
   fs::create_directories(runtime_dir_);
   chmod(runtime_dir_.c_str(), 0700);
   socket_ = "tarvel-wayland";
   server_ = std::make_unique<Child>(
-      std::vector<std::string>{"weston", "--backend=x11-backend.so", "--use-pixman",
-                               "--socket=" + socket_, "--idle-time=0", "--no-config", "--width=800",
-                               "--height=600"},
+      std::vector<std::string>{
+          "weston", "--backend=x11-backend.so", "--use-pixman", "--socket=" + socket_,
+          "--idle-time=0", "--no-config", "--width=" + std::to_string(800 / scale),
+          "--height=" + std::to_string(600 / scale), "--scale=" + std::to_string(scale),
+          "--modules=" TARVEL_WESTON_CLOSE},
       std::vector<std::string>{"DISPLAY=" + host.name(), "XDG_RUNTIME_DIR=" + runtime_dir_,
                                "WAYLAND_DISPLAY"},
       log_);
@@ -294,14 +310,31 @@ void NestedWeston::Kill() {
   server_->WaitFor(5s);
 }
 
+void NestedWeston::CloseTopmost() const {
+  kill(server_->pid(), SIGUSR2);
+}
+
+void NestedWeston::PressKey(unsigned long keysym) const {
+  // Weston reads its keyboard from the X window that shows its output, the only one mapped.
+  Display* display = host_.display();
+  const std::vector<Window> mapped = MappedTopLevels(display);
+  const Window output = mapped.empty() ? 0 : mapped.front();
+  XEvent event{};
+  event.xkey.type = KeyPress;
+  event.xkey.display = display;
+  event.xkey.window = output;
+  event.xkey.root = DefaultRootWindow(display);
+  event.xkey.time = CurrentTime;
+  event.xkey.same_screen = True;
+  event.xkey.keycode = XKeysymToKeycode(display, static_cast<KeySym>(keysym));
+  XSendEvent(display, output, True, KeyPressMask, &event);
+  event.xkey.type = KeyRelease;
+  XSendEvent(display, output, True, KeyReleaseMask, &event);
+  XFlush(display);
+}
+
 std::vector<std::string> NestedWeston::ClientEnv() const {
-  return {"WAYLAND_DISPLAY=" + socket_, "XDG_RUNTIME_DIR=" + runtime_dir_,
-          "SDL_VIDEODRIVER=wayland", "DISPLAY",
-          // In sanitizer builds: libdecor's plugin and the GL driver, which SDL loads for
-          // Wayland and unloads again, leave allocations behind from modules that are gone by
-          // exit, so no leak report can name them. Leak checking stays on everywhere else (the
-          // same program code runs on X11 and headless); ASan's other checks stay on here.
-          "ASAN_OPTIONS=detect_leaks=0:detect_stack_use_after_return=1"};
+  return {"WAYLAND_DISPLAY=" + socket_, "XDG_RUNTIME_DIR=" + runtime_dir_, "DISPLAY"};
 }
 
 std::vector<std::vector<std::string>> WithAndWithoutDecorationPlugins() {
@@ -310,7 +343,8 @@ std::vector<std::vector<std::string>> WithAndWithoutDecorationPlugins() {
 }
 
 std::vector<std::string> X11Env(const std::string& name) {
-  return {"DISPLAY=" + name, "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"};
+  // An empty WAYLAND_DISPLAY is how a user asks for X11 on a Wayland session.
+  return {"DISPLAY=" + name, "WAYLAND_DISPLAY="};
 }
 
 }  // namespace display_test

@@ -100,10 +100,12 @@ class VirtualScreen {
   Display* display_ = nullptr;
 };
 
-// A weston compositor nested in a VirtualScreen, since its headless backend crashes SDL.
+// A weston compositor nested in a VirtualScreen (its x11 backend, with the pixman renderer),
+// whose output shows on the host at the host's top-left.
 class NestedWeston {
  public:
-  explicit NestedWeston(const VirtualScreen& host);
+  // `scale` is the output's scale: 2 doubles every window's pixels.
+  explicit NestedWeston(const VirtualScreen& host, int scale = 1);
   ~NestedWeston();
   NestedWeston(const NestedWeston&) = delete;
   NestedWeston& operator=(const NestedWeston&) = delete;
@@ -111,10 +113,15 @@ class NestedWeston {
   bool ok() const { return ok_; }
   std::string Log() const { return ReadFile(log_); }
   void Kill();
+  // The window-close request to the topmost window (through a test module of ours).
+  void CloseTopmost() const;
+  // A key pressed and let go on weston's keyboard: it goes to the window with the focus.
+  void PressKey(unsigned long keysym) const;
   // Environment changes that put a client on this compositor and on nothing else.
   std::vector<std::string> ClientEnv() const;
 
  private:
+  const VirtualScreen& host_;
   std::string runtime_dir_;
   std::string socket_;
   std::string log_ = TempPath("weston.log");

@@ -1,0 +1,44 @@
+#include "runtime/display/signal_watch.h"
+
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "runtime/backend.h"
+
+namespace rt {
+
+SignalWatch::SignalWatch() {
+  sigset_t mask;
+  sigemptyset(&mask);
+  sigaddset(&mask, SIGTERM);
+  sigaddset(&mask, SIGINT);
+  if (sigprocmask(SIG_BLOCK, &mask, &old_mask_) != 0) {
+    throw PlatformError(std::string("cannot watch for signals: ") + std::strerror(errno));
+  }
+  fd_ = signalfd(-1, &mask, SFD_NONBLOCK | SFD_CLOEXEC);
+  if (fd_ < 0) {
+    const int error = errno;
+    sigprocmask(SIG_SETMASK, &old_mask_, nullptr);
+    throw PlatformError(std::string("cannot watch for signals: ") + std::strerror(error));
+  }
+}
+
+SignalWatch::~SignalWatch() {
+  close(fd_);
+  sigprocmask(SIG_SETMASK, &old_mask_, nullptr);
+}
+
+bool SignalWatch::Take() {
+  bool any = false;
+  signalfd_siginfo info{};
+  while (read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+    any = true;
+  }
+  return any;
+}
+
+}  // namespace rt
