@@ -4,11 +4,11 @@
 //   tarvel_first_pixel PROGRAM
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <thread>
 

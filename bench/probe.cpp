@@ -77,9 +77,8 @@ int main(int argc, char** argv) {
   const Steady::time_point started = Steady::now();
   const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
   try {
-    ProbeBackend backend(
-        rt::OpenDisplay("tarvel_probe"),
-        std::chrono::duration_cast<Steady::duration>(std::chrono::duration<double>(seconds)));
+    ProbeBackend backend(rt::OpenDisplay(), std::chrono::duration_cast<Steady::duration>(
+                                                std::chrono::duration<double>(seconds)));
     rt::Project project = rt::MakeProject<form1::Form1>("Tarvel", form1::Form1Design());
     const auto create = project.create_code;
     project.create_code = [&](rt::Form& form, rt::Events& events) {

@@ -6,8 +6,9 @@ cd "$(dirname "$0")/.."
 
 packages=(
   g++ cmake make pkg-config
-  libsdl2-dev libfontconfig-dev libfreetype-dev libpixman-1-dev fonts-dejavu-core
-  libx11-dev libwayland-dev wayland-protocols
+  libfontconfig-dev libfreetype-dev libpixman-1-dev fonts-dejavu-core
+  libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xrm-dev libxcb-keysyms1-dev
+  libxcb-icccm4-dev libwayland-dev wayland-protocols libx11-dev
   googletest libgtest-dev libbenchmark-dev bc
   xvfb weston libweston-10-dev imagemagick
   valgrind clang-format clang-tidy cppcheck

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "run_headless.h"
-#include "runtime/sdl/x11_scale.h"
+#include "runtime/x11/scale.h"
 
 namespace tarvel_test {
 namespace {
@@ -14,13 +14,13 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(Scale, ReadFromXftDpiAndKeptWithinSenseBounds) {
-  EXPECT_EQ(rt::ScaleFromResources("Xft.dpi:\t192\n"), 2.0F);
-  EXPECT_EQ(rt::ScaleFromResources("Xcursor.size: 24\nXft.dpi: 120\n"), 1.25F);
-  EXPECT_EQ(rt::ScaleFromResources("Xcursor.size: 24\n"), 1.0F);
-  EXPECT_EQ(rt::ScaleFromResources(nullptr), 1.0F);
-  EXPECT_EQ(rt::ScaleFromResources("Xft.dpi: nonsense\n"), 1.0F);
-  EXPECT_EQ(rt::ScaleFromResources("Xft.dpi: 48\n"), 1.0F);
-  EXPECT_EQ(rt::ScaleFromResources("Xft.dpi: 9600\n"), 4.0F);
+  EXPECT_EQ(rt::x11::ScaleFromResources("Xft.dpi:\t192\n"), 2.0F);
+  EXPECT_EQ(rt::x11::ScaleFromResources("Xcursor.size: 24\nXft.dpi: 120\n"), 1.25F);
+  EXPECT_EQ(rt::x11::ScaleFromResources("Xcursor.size: 24\n"), 1.0F);
+  EXPECT_EQ(rt::x11::ScaleFromResources(nullptr), 1.0F);
+  EXPECT_EQ(rt::x11::ScaleFromResources("Xft.dpi: nonsense\n"), 1.0F);
+  EXPECT_EQ(rt::x11::ScaleFromResources("Xft.dpi: 48\n"), 1.0F);
+  EXPECT_EQ(rt::x11::ScaleFromResources("Xft.dpi: 9600\n"), 4.0F);
 }
 
 // Runs Form1 at `scale` for a moment; returns the window size and the label's size in twips.

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <memory>
-#include <string>
 
 #include "runtime/backend.h"
 
@@ -11,7 +10,7 @@ namespace rt {
 // Wayland when WAYLAND_DISPLAY names a compositor (or one listens at the default socket);
 // X11 otherwise, and also when WAYLAND_DISPLAY is set but empty, the way to ask for X11 on a
 // Wayland session. Throws PlatformError ("cannot open a display: ...") when neither answers;
-// there is never an invisible run. `program` opens the line printed if the display is lost.
-std::unique_ptr<Backend> OpenDisplay(const std::string& program);
+// there is never an invisible run.
+std::unique_ptr<Backend> OpenDisplay();
 
 }  // namespace rt

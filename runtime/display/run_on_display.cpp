@@ -7,8 +7,8 @@
 #include "runtime/backend.h"
 #include "runtime/display/display.h"
 #include "runtime/project.h"
-#include "runtime/sdl/sdl_backend.h"
 #include "runtime/wayland/wayland_backend.h"
+#include "runtime/x11/x11_backend.h"
 
 namespace rt {
 
@@ -29,7 +29,7 @@ bool DefaultWaylandSocketExists() {
 
 }  // namespace
 
-std::unique_ptr<Backend> OpenDisplay(const std::string& program) {
+std::unique_ptr<Backend> OpenDisplay() {
   const char* wayland = std::getenv("WAYLAND_DISPLAY");  // NOLINT(concurrency-mt-unsafe)
   std::string why;
   if (wayland ? *wayland != '\0' : DefaultWaylandSocketExists()) {
@@ -47,7 +47,7 @@ std::unique_ptr<Backend> OpenDisplay(const std::string& program) {
   }
   if (!Environment("DISPLAY").empty() || why.empty()) {
     try {
-      return MakeSdlBackend(program);
+      return MakeX11Backend();
     } catch (const PlatformError& error) {
       if (why.empty()) {
         throw;
@@ -61,7 +61,7 @@ std::unique_ptr<Backend> OpenDisplay(const std::string& program) {
 
 int RunProject(const Project& project) {
   try {
-    const std::unique_ptr<Backend> backend = OpenDisplay(project.name);
+    const std::unique_ptr<Backend> backend = OpenDisplay();
     return RunProject(project, *backend);
   } catch (const PlatformError& error) {
     return ReportPlatformFailure(project, error);

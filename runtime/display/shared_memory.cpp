@@ -9,6 +9,7 @@
 #include <string>
 
 #include "runtime/backend.h"
+#include "runtime/display/error_text.h"
 
 namespace rt {
 
@@ -16,7 +17,7 @@ namespace {
 
 [[noreturn]] void Fail(const char* what, int error) {
   throw PlatformError(std::string("cannot share pixels with the display: ") + what + ": " +
-                      std::strerror(error));
+                      ErrorText(error));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "runtime/display/signal_watch.h"
 
+#include <pthread.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "runtime/backend.h"
+#include "runtime/display/error_text.h"
 
 namespace rt {
 
@@ -16,23 +18,23 @@ SignalWatch::SignalWatch() {
   sigemptyset(&mask);
   sigaddset(&mask, SIGTERM);
   sigaddset(&mask, SIGINT);
-  if (sigprocmask(SIG_BLOCK, &mask, &old_mask_) != 0) {
-    throw PlatformError(std::string("cannot watch for signals: ") + std::strerror(errno));
+  if (pthread_sigmask(SIG_BLOCK, &mask, &old_mask_) != 0) {
+    throw PlatformError(std::string("cannot watch for signals: ") + ErrorText(errno));
   }
   fd_ = signalfd(-1, &mask, SFD_NONBLOCK | SFD_CLOEXEC);
   if (fd_ < 0) {
     const int error = errno;
-    sigprocmask(SIG_SETMASK, &old_mask_, nullptr);
-    throw PlatformError(std::string("cannot watch for signals: ") + std::strerror(error));
+    pthread_sigmask(SIG_SETMASK, &old_mask_, nullptr);
+    throw PlatformError(std::string("cannot watch for signals: ") + ErrorText(error));
   }
 }
 
 SignalWatch::~SignalWatch() {
   close(fd_);
-  sigprocmask(SIG_SETMASK, &old_mask_, nullptr);
+  pthread_sigmask(SIG_SETMASK, &old_mask_, nullptr);
 }
 
-bool SignalWatch::Take() {
+bool SignalWatch::Take() const {
   bool any = false;
   signalfd_siginfo info{};
   while (read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {

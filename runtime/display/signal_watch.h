@@ -2,13 +2,13 @@
 // hears them in the same wait as its display and ends the program normally.
 #pragma once
 
-#include <signal.h>
+#include <csignal>
 
 namespace rt {
 
 class SignalWatch {
  public:
-  // Blocks SIGTERM and SIGINT for the process (it has one thread) and opens a descriptor that
+  // Blocks SIGTERM and SIGINT (for the one thread there is) and opens a descriptor that
   // becomes readable when one is pending. Throws PlatformError if that cannot be done.
   SignalWatch();
   // Closes the descriptor and restores the signal mask it found.
@@ -18,7 +18,7 @@ class SignalWatch {
 
   int fd() const { return fd_; }
   // Takes every pending signal; true if there was any.
-  bool Take();
+  bool Take() const;
 
  private:
   int fd_ = -1;

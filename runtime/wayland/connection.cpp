@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/display/error_text.h"
 #include "runtime/wayland/window.h"
 
 namespace rt::wayland {
@@ -24,21 +25,21 @@ Connection& Of(void* data) {
   return *static_cast<Connection*>(data);
 }
 
-const wl_registry_listener kRegistry = {
+constexpr wl_registry_listener kRegistry = {
     .global = [](void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                  std::uint32_t version) { Of(data).AddGlobal(registry, name, interface, version); },
     .global_remove = [](void* data, wl_registry* /*registry*/,
                         std::uint32_t name) { Of(data).RemoveGlobal(name); },
 };
 
-const xdg_wm_base_listener kShell = {
+constexpr xdg_wm_base_listener kShell = {
     .ping = [](void* /*data*/, xdg_wm_base* shell,
                std::uint32_t serial) { xdg_wm_base_pong(shell, serial); },
 };
 
 // Outputs tell their scale and refresh rate; `done` closes each batch, and windows on them may
 // then have a new scale.
-const wl_output_listener kOutput = {
+constexpr wl_output_listener kOutput = {
     .geometry = [](void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
                    std::int32_t, const char*, const char*, std::int32_t) {},
     .mode =
@@ -55,13 +56,13 @@ const wl_output_listener kOutput = {
     .description = [](void*, wl_output*, const char*) {},
 };
 
-const wl_seat_listener kSeat = {
+constexpr wl_seat_listener kSeat = {
     .capabilities = [](void* data, wl_seat* /*seat*/,
                        std::uint32_t capabilities) { Of(data).SeatCapabilities(capabilities); },
     .name = [](void*, wl_seat*, const char*) {},
 };
 
-const wl_keyboard_listener kKeyboard = {
+constexpr wl_keyboard_listener kKeyboard = {
     // Only a few keys matter and their evdev codes are enough: the keymap is not needed.
     .keymap = [](void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) { close(fd); },
     .enter = [](void* data, wl_keyboard*, std::uint32_t, wl_surface* surface,
@@ -75,7 +76,7 @@ const wl_keyboard_listener kKeyboard = {
     .repeat_info = [](void*, wl_keyboard*, std::int32_t, std::int32_t) {},
 };
 
-const wl_pointer_listener kPointer = {
+constexpr wl_pointer_listener kPointer = {
     .enter = [](void* data, wl_pointer*, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
                 wl_fixed_t y) { Of(data).PointerEnter(serial, surface, x, y); },
     .leave = [](void* data, wl_pointer*, std::uint32_t, wl_surface*) { Of(data).PointerLeave(); },
@@ -96,9 +97,10 @@ const wl_pointer_listener kPointer = {
 Connection::Connection(std::vector<WindowEvent>& events) : events_(events) {
   display_ = wl_display_connect(nullptr);
   if (!display_) {
-    const char* name = std::getenv("WAYLAND_DISPLAY");
+    // The program has one thread and never changes its environment.
+    const char* name = std::getenv("WAYLAND_DISPLAY");  // NOLINT(concurrency-mt-unsafe)
     throw PlatformError(std::string("cannot open a display: no Wayland compositor at ") +
-                        (name && *name ? name : "wayland-0") + " (" + std::strerror(errno) + ")");
+                        (name && *name ? name : "wayland-0") + " (" + ErrorText(errno) + ")");
   }
   registry_.reset(wl_display_get_registry(display_));
   wl_registry_add_listener(registry_.get(), &kRegistry, this);

@@ -1,12 +1,11 @@
 #include "runtime/wayland/wayland_backend.h"
 
-#include <poll.h>
-
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
+#include "runtime/display/display_wait.h"
 #include "runtime/display/signal_watch.h"
+#include "runtime/display/window_list.h"
 #include "runtime/wayland/connection.h"
 #include "runtime/wayland/window.h"
 
@@ -22,22 +21,17 @@ constexpr int kFallbackRefreshMilliHz = 60'000;
 class WaylandBackend final : public Backend {
  public:
   WaylandBackend() : connection_(queue_), scale_(connection_.LargestScale()) {
-    connection_.OnOutputsChanged([this] {
-      for (const auto& window : windows_) {
-        if (window) {
-          window->OutputsChanged();
-        }
-      }
-    });
+    connection_.OnOutputsChanged(
+        [this] { windows_.ForEach([](Window& window) { window.OutputsChanged(); }); });
   }
-  ~WaylandBackend() override { windows_.clear(); }
+  ~WaylandBackend() override { windows_.Clear(); }
   WaylandBackend(const WaylandBackend&) = delete;
   WaylandBackend& operator=(const WaylandBackend&) = delete;
 
   TimePoint Now() const override { return std::chrono::steady_clock::now(); }
 
   Duration FramePeriod() const override {
-    const Window* main = Find(0);
+    const Window* main = windows_.Find(0);
     int mhz = connection_.RefreshMilliHz(main ? main->CurrentOutput() : nullptr);
     if (mhz <= 0) {
       mhz = kFallbackRefreshMilliHz;
@@ -48,52 +42,35 @@ class WaylandBackend final : public Backend {
   float Scale() const override { return static_cast<float>(scale_); }
 
   WindowId OpenWindow(const WindowSpec& spec) override {
-    const auto id = static_cast<WindowId>(windows_.size());
-    windows_.push_back(std::make_unique<Window>(connection_, id, spec, scale_, Find(spec.parent)));
-    return id;
+    return windows_.Add(std::make_unique<Window>(connection_, windows_.NextId(), spec, scale_,
+                                                 windows_.Find(spec.parent)));
   }
 
   void CloseWindow(WindowId window) override {
-    if (Find(window)) {
-      windows_[static_cast<std::size_t>(window)].reset();
-      wl_display_flush(connection_.display());
-    }
+    windows_.Remove(window);
+    wl_display_flush(connection_.display());
   }
 
   bool CanPresent(WindowId window) const override {
-    const Window* found = Find(window);
+    const Window* found = windows_.Find(window);
     return found && found->CanPresent();
   }
 
-  PixelBuffer Buffer(WindowId window) override { return Get(window).Buffer(); }
+  PixelBuffer Buffer(WindowId window) override { return windows_.Get(window).Buffer(); }
 
   void Present(WindowId window, std::span<const PixelRect> damage) override {
-    Get(window).Present(damage);
+    windows_.Get(window).Present(damage);
   }
 
   void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) override;
 
  private:
-  Window* Find(WindowId window) const {
-    if (window < 0 || static_cast<std::size_t>(window) >= windows_.size()) {
-      return nullptr;
-    }
-    return windows_[static_cast<std::size_t>(window)].get();
-  }
-  Window& Get(WindowId window) const {
-    Window* found = Find(window);
-    if (!found) {
-      throw std::logic_error("no such window");
-    }
-    return *found;
-  }
-
   // Events heard while dispatching; handed over at the end of each wait.
   std::vector<WindowEvent> queue_;
   Connection connection_;
   int scale_;
   SignalWatch signals_;
-  std::vector<std::unique_ptr<Window>> windows_;
+  WindowList<Window> windows_;
 };
 
 void WaylandBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) {
@@ -109,28 +86,22 @@ void WaylandBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& eve
       wl_display_cancel_read(display);
       break;
     }
-    short want = POLLIN;
+    bool until_writable = false;
     if (wl_display_flush(display) < 0) {
       if (errno != EAGAIN) {
         wl_display_cancel_read(display);
         connection_.Lost();
       }
-      want |= POLLOUT;  // the socket is full: wait until it takes the rest as well
+      until_writable = true;  // the socket is full: wait until it takes the rest as well
     }
-    timespec timeout{};
-    timespec* limit = nullptr;
-    if (deadline != kNoDeadline) {
-      const auto left = std::max(deadline - Now(), Duration::zero());
-      timeout.tv_sec = static_cast<time_t>(left.count() / 1'000'000'000);
-      timeout.tv_nsec = static_cast<long>(left.count() % 1'000'000'000);
-      limit = &timeout;
-    }
-    pollfd fds[] = {{wl_display_get_fd(display), want, 0}, {signals_.fd(), POLLIN, 0}};
-    if (ppoll(fds, 2, limit, nullptr) < 0 && errno != EINTR) {
+    Woken woken;
+    try {
+      woken = WaitForDisplay(wl_display_get_fd(display), until_writable, signals_, deadline);
+    } catch (...) {
       wl_display_cancel_read(display);
-      throw PlatformError(std::string("cannot wait for the display: ") + std::strerror(errno));
+      throw;
     }
-    if ((fds[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
+    if (woken.display) {
       if (wl_display_read_events(display) < 0) {
         connection_.Lost();
       }
@@ -140,7 +111,7 @@ void WaylandBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& eve
     if (wl_display_dispatch_pending(display) < 0) {
       connection_.Lost();
     }
-    if ((fds[1].revents & POLLIN) != 0 && signals_.Take()) {
+    if (woken.signalled) {
       queue_.push_back({.kind = WindowEvent::Kind::kCloseRequested, .window = kNoWindow});
     }
     if (!queue_.empty() || Now() >= deadline) {

@@ -11,16 +11,16 @@ Window& Of(void* data) {
   return *static_cast<Window*>(data);
 }
 
-const wl_surface_listener kSurface = {
+constexpr wl_surface_listener kSurface = {
     .enter = [](void* data, wl_surface*, wl_output* output) { Of(data).Entered(output); },
     .leave = [](void* data, wl_surface*, wl_output* output) { Of(data).Left(output); },
 };
 
-const xdg_surface_listener kXdgSurface = {
+constexpr xdg_surface_listener kXdgSurface = {
     .configure = [](void* data, xdg_surface*, std::uint32_t serial) { Of(data).Configure(serial); },
 };
 
-const xdg_toplevel_listener kToplevel = {
+constexpr xdg_toplevel_listener kToplevel = {
     .configure = [](void* data, xdg_toplevel*, std::int32_t width, std::int32_t height,
                     wl_array*) { Of(data).ToplevelConfigure(width, height); },
     .close = [](void* data, xdg_toplevel*) { Of(data).CloseRequested(); },
@@ -28,16 +28,16 @@ const xdg_toplevel_listener kToplevel = {
     .wm_capabilities = [](void*, xdg_toplevel*, wl_array*) {},
 };
 
-const wl_callback_listener kFrame = {
+constexpr wl_callback_listener kFrame = {
     .done = [](void* data, wl_callback*, std::uint32_t) { Of(data).FrameDone(); },
 };
 
-const wp_fractional_scale_v1_listener kFractionalScale = {
+constexpr wp_fractional_scale_v1_listener kFractionalScale = {
     .preferred_scale = [](void* data, wp_fractional_scale_v1*,
                           std::uint32_t scale) { Of(data).PreferredScale(scale); },
 };
 
-const zxdg_toplevel_decoration_v1_listener kDecoration = {
+constexpr zxdg_toplevel_decoration_v1_listener kDecoration = {
     .configure = [](void*, zxdg_toplevel_decoration_v1*, std::uint32_t) {},
 };
 
@@ -78,7 +78,7 @@ struct Window::Buffers {
   Buffers(Window& window, wl_shm* shm, PixelSize buffer_size, int set_number)
       : size(buffer_size), set(set_number), memory(2 * Bytes(buffer_size)), pair(Half(0), Half(1)) {
     pool.reset(wl_shm_create_pool(shm, memory.fd(), static_cast<std::int32_t>(memory.size())));
-    static const wl_buffer_listener kRelease = {
+    static constexpr wl_buffer_listener kRelease = {
         .release =
             [](void* data, wl_buffer*) {
               const auto& slot = *static_cast<const Slot*>(data);

@@ -144,16 +144,17 @@ std::string SaveScreenshot(const Image& image, const std::string& name) {
   return base + ".ppm";
 }
 
-VirtualScreen::VirtualScreen(int width, int height) {
+VirtualScreen::VirtualScreen(int width, int height, const std::vector<std::string>& options) {
   int fds[2];
   if (pipe(fds) != 0) {
     return;
   }
-  server_ = std::make_unique<Child>(
-      std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                               std::to_string(width) + "x" + std::to_string(height) + "x24",
-                               "-noreset", "-nolisten", "tcp"},
-      std::vector<std::string>{}, log_, fds[1]);
+  std::vector<std::string> argv{
+      "Xvfb",     "-displayfd", std::to_string(fds[1]),
+      "-screen",  "0",          std::to_string(width) + "x" + std::to_string(height) + "x24",
+      "-noreset", "-nolisten",  "tcp"};
+  argv.insert(argv.end(), options.begin(), options.end());
+  server_ = std::make_unique<Child>(argv, std::vector<std::string>{}, log_, fds[1]);
   close(fds[1]);
   // Xvfb writes the display number, then the newline in a write of its own: read up to the
   // newline, or it fails writing to a closed pipe.
@@ -168,11 +169,6 @@ VirtualScreen::VirtualScreen(int width, int height) {
   }
   name_ = ":" + number;
   display_ = XOpenDisplay(name_.c_str());
-  if (display_) {
-    // SDL only marks a window borderless through this atom when it already exists.
-    XInternAtom(display_, "_MOTIF_WM_HINTS", False);
-    XSync(display_, False);
-  }
 }
 
 VirtualScreen::~VirtualScreen() {
@@ -319,17 +315,21 @@ void NestedWeston::PressKey(unsigned long keysym) const {
   Display* display = host_.display();
   const std::vector<Window> mapped = MappedTopLevels(display);
   const Window output = mapped.empty() ? 0 : mapped.front();
+  SendKey(display, output, keysym);
+}
+
+void SendKey(Display* display, Window window, unsigned long keysym) {
   XEvent event{};
   event.xkey.type = KeyPress;
   event.xkey.display = display;
-  event.xkey.window = output;
+  event.xkey.window = window;
   event.xkey.root = DefaultRootWindow(display);
   event.xkey.time = CurrentTime;
   event.xkey.same_screen = True;
   event.xkey.keycode = XKeysymToKeycode(display, static_cast<KeySym>(keysym));
-  XSendEvent(display, output, True, KeyPressMask, &event);
+  XSendEvent(display, window, True, KeyPressMask, &event);
   event.xkey.type = KeyRelease;
-  XSendEvent(display, output, True, KeyReleaseMask, &event);
+  XSendEvent(display, window, True, KeyReleaseMask, &event);
   XFlush(display);
 }
 

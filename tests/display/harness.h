@@ -73,7 +73,9 @@ std::string SaveScreenshot(const Image& image, const std::string& name);
 // An Xvfb server of its own, on a display number it picks itself.
 class VirtualScreen {
  public:
-  explicit VirtualScreen(int width = 800, int height = 600);
+  // `options` go to Xvfb as they are (e.g. "-extension", "MIT-SHM" to turn an extension off).
+  explicit VirtualScreen(int width = 800, int height = 600,
+                         const std::vector<std::string>& options = {});
   ~VirtualScreen();
   VirtualScreen(const VirtualScreen&) = delete;
   VirtualScreen& operator=(const VirtualScreen&) = delete;
@@ -132,6 +134,10 @@ class NestedWeston {
 // Two environments for a Wayland client: decoration plugins looked for where the system keeps
 // them (whatever happens to be installed), and looked for where there are none.
 std::vector<std::vector<std::string>> WithAndWithoutDecorationPlugins();
+
+// Sends a key press and release to `window`, as the server would deliver them (but marked as
+// sent by a client).
+void SendKey(Display* display, Window window, unsigned long keysym);
 
 // Environment changes that put the program on X display `name` and nothing else.
 std::vector<std::string> X11Env(const std::string& name);

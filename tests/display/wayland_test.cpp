@@ -108,7 +108,7 @@ TEST(Wayland, NativeBorderlessWindowAnimatesOnOneThreadWithoutGlAndEndsOnTermina
   // Native, not through a GL driver: one thread and no GL, EGL or Mesa library.
   EXPECT_EQ(Threads(tarvel.pid()), 1);
   const std::string maps = MappedFiles(tarvel.pid());
-  for (const char* library : {"libEGL", "libGL", "mesa", "_dri"}) {
+  for (const char* library : {"libEGL", "libGL", "libgbm", "mesa", "_dri", "libdecor", "SDL"}) {
     EXPECT_EQ(maps.find(library), std::string::npos) << library << " is mapped";
   }
 

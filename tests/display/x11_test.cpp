@@ -9,6 +9,7 @@
 // clang-format off
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 // clang-format on
 
 namespace display_test {
@@ -63,6 +64,23 @@ std::vector<long> IconOf(Display* display, Window window) {
   return Property32(display, window, "_NET_WM_ICON", 1 << 16);
 }
 
+// The window's 8-bit text property `name` (of any type), or "" if missing.
+std::string Property8(Display* display, Window window, const char* name) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  std::string text;
+  if (XGetWindowProperty(display, window, XInternAtom(display, name, True), 0, 1024, False,
+                         AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+      data && format == 8) {
+    text.assign(reinterpret_cast<const char*>(data), count);
+  }
+  XFree(data);
+  return text;
+}
+
 TEST(X11, WindowIsBorderlessBlackCentredWithRedTextAndClosesWithStatusZero) {
   const VirtualScreen screen(1000, 700);
   ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
@@ -83,6 +101,13 @@ TEST(X11, WindowIsBorderlessBlackCentredWithRedTextAndClosesWithStatusZero) {
   EXPECT_EQ(x, (1000 - 312) / 2);
   EXPECT_EQ(y, (700 - 213) / 2);
   EXPECT_EQ(Decorations(screen.display(), window), 0);
+  EXPECT_EQ(Property8(screen.display(), window, "_NET_WM_NAME"), "Form1");
+  // Its pixels are shared with the server (MIT-SHM), not sent over the socket.
+  EXPECT_NE(ReadFile("/proc/" + std::to_string(tarvel.pid()) + "/maps").find("tarvel-pixels"),
+            std::string::npos);
+  const std::vector<long> pid = Property32(screen.display(), window, "_NET_WM_PID", 1);
+  ASSERT_EQ(pid.size(), 1U);
+  EXPECT_EQ(pid[0], tarvel.pid());
   EXPECT_EQ(ClassOf(screen.display(), window), "tarvel");  // matches the desktop entry
   const std::vector<long> icon = IconOf(screen.display(), window);
   ASSERT_GE(icon.size(), 2U + 32 * 32);
@@ -181,6 +206,91 @@ TEST(X11, RunsOnOneThreadAndTerminateOrInterruptEndsItWithStatusZero) {
     kill(tarvel.pid(), signal);
     EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(0)) << "signal " << signal;
   }
+}
+
+// Sends a click to `window`, as the server would deliver one (but marked as sent).
+void SendClick(Display* display, Window window, int x, int y) {
+  XEvent event{};
+  event.xbutton.type = ButtonPress;
+  event.xbutton.display = display;
+  event.xbutton.window = window;
+  event.xbutton.root = DefaultRootWindow(display);
+  event.xbutton.same_screen = True;
+  event.xbutton.button = Button1;
+  event.xbutton.x = x;
+  event.xbutton.y = y;
+  XSendEvent(display, window, False, ButtonPressMask, &event);
+  event.xbutton.type = ButtonRelease;
+  XSendEvent(display, window, False, ButtonReleaseMask, &event);
+  XFlush(display);
+}
+
+struct BoxAnswer {
+  const char* name;
+  void (*answer)(Display*, Window);
+};
+
+class X11ErrorBox : public ::testing::TestWithParam<BoxAnswer> {};
+
+TEST_P(X11ErrorBox, IsADialogOverTheFormDismissedWithStatusOne) {
+  const VirtualScreen screen;
+  ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
+  const std::string err = TempPath("err");
+  Child tarvel({TARVEL_FAULTY_EXE}, X11Env(screen.name()), err);
+  const Window box = screen.FindWindow("Tarvel", 10s);
+  ASSERT_NE(box, 0U) << ReadFile(err);
+  const std::vector<long> type = Property32(screen.display(), box, "_NET_WM_WINDOW_TYPE", 4);
+  ASSERT_FALSE(type.empty());
+  EXPECT_EQ(static_cast<Atom>(type[0]),
+            XInternAtom(screen.display(), "_NET_WM_WINDOW_TYPE_DIALOG", False));
+  // Another key and a click beside the button do nothing.
+  SendKey(screen.display(), box, XK_a);
+  SendClick(screen.display(), box, 3, 3);
+  EXPECT_FALSE(tarvel.WaitFor(300ms)) << "ended before the box was dismissed";
+  GetParam().answer(screen.display(), box);
+  EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(1)) << ReadFile(err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachAnswer, X11ErrorBox,
+    ::testing::Values(BoxAnswer{"Enter", [](Display* d, Window w) { SendKey(d, w, XK_Return); }},
+                      BoxAnswer{"Escape", [](Display* d, Window w) { SendKey(d, w, XK_Escape); }},
+                      BoxAnswer{"Space", [](Display* d, Window w) { SendKey(d, w, XK_space); }},
+                      BoxAnswer{"ClickOnOk",
+                                [](Display* d, Window w) {
+                                  // OK sits at the bottom right, 16 pixels in from both edges, 88
+                                  // x 28.
+                                  XWindowAttributes attributes;
+                                  XGetWindowAttributes(d, w, &attributes);
+                                  SendClick(d, w, attributes.width - 16 - 44,
+                                            attributes.height - 16 - 14);
+                                }}),
+    [](const ::testing::TestParamInfo<BoxAnswer>& info) { return std::string(info.param.name); });
+
+TEST(X11, WithoutSharedMemoryThePixelsGoOverTheWire) {
+  // As on a remote display: a server without MIT-SHM.
+  const VirtualScreen screen(800, 600, {"-extension", "MIT-SHM"});
+  ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
+  Child tarvel({TARVEL_EXE}, X11Env(screen.name()));
+  const Window window = screen.FindWindow("Form1", 10s);
+  ASSERT_NE(window, 0U);
+  Image image;
+  Box first;
+  for (const auto end = std::chrono::steady_clock::now() + 5s;
+       first.empty() && std::chrono::steady_clock::now() < end;) {
+    std::this_thread::sleep_for(50ms);
+    image = screen.Capture(window);
+    first = BoundsOf(image, IsRed);
+  }
+  ASSERT_FALSE(first.empty()) << SaveScreenshot(image, "x11-no-shm");
+  std::this_thread::sleep_for(200ms);
+  image = screen.Capture(window);
+  const Box later = BoundsOf(image, IsRed);
+  EXPECT_NE(later.left, first.left) << SaveScreenshot(image, "x11-no-shm");
+  EXPECT_EQ(ReadFile("/proc/" + std::to_string(tarvel.pid()) + "/maps").find("tarvel-pixels"),
+            std::string::npos);
+  kill(tarvel.pid(), SIGTERM);
+  EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(0));
 }
 
 }  // namespace

@@ -14,7 +14,8 @@ deb="$work/out/tarvel_${version}_$(dpkg --print-architecture).deb"
 [ "$(dpkg-deb -f "$deb" Package)" = tarvel ] || fail "Package field"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version field"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libsdl2-2.0-0 libfreetype6 libfontconfig1 libpixman-1-0 fonts-dejavu-core; do
+for lib in libxcb1 libxcb-shm0 libwayland-client0 libfreetype6 libfontconfig1 libpixman-1-0 \
+           fonts-dejavu-core; do
   grep -qw -- "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 root="$work/root"

@@ -1,0 +1,21 @@
+// The one wait of a native backend: its display connection's descriptor and the process's
+// requests to end, until a deadline; no busy polling, no second thread.
+#pragma once
+
+#include "runtime/backend.h"
+#include "runtime/display/signal_watch.h"
+
+namespace rt {
+
+struct Woken {
+  bool display = false;    // the connection has something to read (or has failed)
+  bool signalled = false;  // SIGTERM or SIGINT came, and was taken
+};
+
+// Waits until `display_fd` is readable (or, with `until_writable`, also writable), a signal is
+// pending on `signals`, or `deadline` (kNoDeadline: no limit) has passed on the steady clock,
+// to the nanosecond. Throws PlatformError when the wait itself fails.
+Woken WaitForDisplay(int display_fd, bool until_writable, const SignalWatch& signals,
+                     TimePoint deadline);
+
+}  // namespace rt
