@@ -1,19 +1,38 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Tarvel needs to build, run and test, where they are missing,
-# then configures and builds it. Safe to run again: it installs nothing that is already there.
+# Installs the Debian packages Tarvel needs, where they are missing:
+#   bash scripts/setup.sh run     what building and running the program needs
+#   bash scripts/setup.sh test    that, and every tool the tests and checks call
+# Safe to run again: it installs nothing that is already there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(
+# A compiler and CMake, the libraries the program links (text, pixels, X11 through XCB,
+# Wayland), the Wayland protocol files it is built from, and the label's font.
+run_packages=(
   g++ cmake make pkg-config
   libfontconfig-dev libfreetype-dev libpixman-1-dev fonts-dejavu-core
   libxcb1-dev libxcb-shm0-dev libxcb-randr0-dev libxcb-xrm-dev libxcb-keysyms1-dev
-  libxcb-icccm4-dev libwayland-dev wayland-protocols libx11-dev
-  googletest libgtest-dev libbenchmark-dev bc
-  xvfb weston libweston-10-dev imagemagick
-  valgrind clang-format clang-tidy cppcheck
-  desktop-file-utils appstream x11-utils
+  libxcb-icccm4-dev
+  libwayland-dev wayland-protocols
 )
+# The test frameworks; display servers to run it on (Xvfb, and weston with the headers for the
+# tests' own module) and Xlib to look at them; screenshots; memory checking; static analysis;
+# the desktop and packaging checkers; the manual page reader.
+test_packages=(
+  googletest libgtest-dev libbenchmark-dev bc
+  xvfb weston libweston-10-dev libx11-dev x11-utils imagemagick
+  valgrind clang-format clang-tidy cppcheck
+  desktop-file-utils appstream dpkg-dev lintian man-db
+)
+
+case "${1:-}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    echo "usage: bash scripts/setup.sh run|test" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
@@ -32,6 +51,3 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
     "${missing[@]}"
 fi
-
-cmake --preset release >/dev/null
-cmake --build --preset release

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Formatting, clang-tidy and cppcheck over the project's own C++; any finding fails the run.
-# Needs the release build's compile_commands.json (scripts/setup.sh makes it).
+# Needs the release build's compile_commands.json (scripts/test.sh makes it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -32,14 +32,19 @@ Reply<T> Take(T* reply) {
 Connection::Connection() {
   int screen_number = 0;
   connection_ = xcb_connect(nullptr, &screen_number);
-  if (xcb_connection_has_error(connection_)) {
+  if (const int error = xcb_connection_has_error(connection_)) {
     xcb_disconnect(connection_);
     connection_ = nullptr;
     // The program has one thread and never changes its environment.
     const char* display = std::getenv("DISPLAY");  // NOLINT(concurrency-mt-unsafe)
-    CannotOpen(display && *display
-                   ? "no X server answered at DISPLAY=\"" + std::string(display) + "\""
-                   : std::string("DISPLAY is not set"));
+    if (!display || !*display) {
+      CannotOpen("DISPLAY is not set");
+    }
+    const char* why = error == XCB_CONN_CLOSED_PARSE_ERR        ? "not a display name"
+                      : error == XCB_CONN_CLOSED_INVALID_SCREEN ? "no such screen"
+                      : error == XCB_CONN_ERROR ? "no server there, or it turned us away"
+                                                : "the connection failed";
+    CannotOpen("no X server answered at DISPLAY=\"" + std::string(display) + "\" (" + why + ")");
   }
   try {
     xcb_prefetch_extension_data(connection_, &xcb_randr_id);
