@@ -19,9 +19,9 @@ const HeadlessBackend::Opened& HeadlessBackend::At(WindowId window) const {
 
 WindowId HeadlessBackend::OpenWindow(const WindowSpec& window) {
   Opened made{window, {}, true};
-  made.spec.client = {std::max(window.client.width, 1), std::max(window.client.height, 1)};
-  made.pixels.assign(static_cast<std::size_t>(made.spec.client.width) *
-                         static_cast<std::size_t>(made.spec.client.height),
+  made.wanted.client = {std::max(window.client.width, 1), std::max(window.client.height, 1)};
+  made.pixels.assign(static_cast<std::size_t>(made.wanted.client.width) *
+                         static_cast<std::size_t>(made.wanted.client.height),
                      0);
   if (window.role == WindowSpec::Role::kDialog) {
     error_boxes_.push_back(window.title + ": " + window.text);
@@ -39,7 +39,7 @@ bool HeadlessBackend::IsOpen(WindowId window) const {
 }
 
 const WindowSpec& HeadlessBackend::Window(WindowId window) const {
-  return At(window).spec;
+  return At(window).wanted;
 }
 
 bool HeadlessBackend::CanPresent(WindowId window) const {
@@ -48,7 +48,8 @@ bool HeadlessBackend::CanPresent(WindowId window) const {
 
 PixelBuffer HeadlessBackend::Buffer(WindowId window) {
   Opened& w = At(window);
-  return {w.pixels.data(), w.spec.client.width, w.spec.client.height, w.spec.client.width * 4};
+  return {w.pixels.data(), w.wanted.client.width, w.wanted.client.height,
+          w.wanted.client.width * 4};
 }
 
 void HeadlessBackend::Present(WindowId window, std::span<const PixelRect> /*damage*/) {
@@ -75,7 +76,7 @@ WindowId HeadlessBackend::Topmost() const {
 
 void HeadlessBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) {
   const WindowId top = Topmost();
-  if (top != kNoWindow && At(top).spec.role == WindowSpec::Role::kDialog &&
+  if (top != kNoWindow && At(top).wanted.role == WindowSpec::Role::kDialog &&
       std::none_of(script_.begin(), script_.end(), [](const Scripted& s) { return s.to_top; })) {
     events.push_back({.kind = WindowEvent::Kind::kCloseRequested, .window = top});
     return;
@@ -115,7 +116,7 @@ void HeadlessBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& ev
   }
   script_.erase(first);
   if (event.kind == WindowEvent::Kind::kScaleChanged) {
-    const PixelSize old = At(event.window).spec.client;
+    const PixelSize old = At(event.window).wanted.client;
     const float factor = event.scale / scale_;
     event.size = {static_cast<int>(std::lround(static_cast<float>(old.width) * factor)),
                   static_cast<int>(std::lround(static_cast<float>(old.height) * factor))};
@@ -125,7 +126,7 @@ void HeadlessBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& ev
        event.kind == WindowEvent::Kind::kScaleChanged) &&
       event.window != kNoWindow) {
     Opened& w = At(event.window);
-    w.spec.client = event.size;
+    w.wanted.client = event.size;
     w.pixels.assign(
         static_cast<std::size_t>(event.size.width) * static_cast<std::size_t>(event.size.height),
         0);
@@ -181,7 +182,7 @@ void HeadlessBackend::CloseTopAt(TimePoint when) {
 Color HeadlessBackend::PixelAt(WindowId window, int x, int y) const {
   const Opened& w = At(window);
   const std::uint32_t pixel =
-      w.pixels.at(static_cast<std::size_t>(y) * static_cast<std::size_t>(w.spec.client.width) +
+      w.pixels.at(static_cast<std::size_t>(y) * static_cast<std::size_t>(w.wanted.client.width) +
                   static_cast<std::size_t>(x));
   return {static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
           static_cast<std::uint8_t>(pixel)};

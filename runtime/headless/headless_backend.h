@@ -73,7 +73,7 @@ class HeadlessBackend final : public Backend {
 
  private:
   struct Opened {
-    WindowSpec spec;
+    WindowSpec wanted;
     std::vector<std::uint32_t> pixels;
     bool open = true;
   };

@@ -41,9 +41,9 @@ class WaylandBackend final : public Backend {
 
   float Scale() const override { return static_cast<float>(scale_); }
 
-  WindowId OpenWindow(const WindowSpec& spec) override {
-    return windows_.Add(std::make_unique<Window>(connection_, windows_.NextId(), spec, scale_,
-                                                 windows_.Find(spec.parent)));
+  WindowId OpenWindow(const WindowSpec& wanted) override {
+    return windows_.Add(std::make_unique<Window>(connection_, windows_.NextId(), wanted, scale_,
+                                                 windows_.Find(wanted.parent)));
   }
 
   void CloseWindow(WindowId window) override {

@@ -98,12 +98,12 @@ struct Window::Buffers {
   }
 };
 
-Window::Window(Connection& connection, WindowId id, const WindowSpec& spec, int scale,
+Window::Window(Connection& connection, WindowId id, const WindowSpec& wanted, int scale,
                const Window* parent)
     : connection_(connection),
       id_(id),
-      follows_scale_(spec.role == WindowSpec::Role::kMain),
-      logical_{CeilDiv(spec.client.width, scale), CeilDiv(spec.client.height, scale)},
+      follows_scale_(wanted.role == WindowSpec::Role::kMain),
+      logical_{CeilDiv(wanted.client.width, scale), CeilDiv(wanted.client.height, scale)},
       integer_scale_(scale) {
   surface_.reset(wl_compositor_create_surface(connection.compositor()));
   wl_surface_add_listener(surface_.get(), &kSurface, this);
@@ -111,7 +111,7 @@ Window::Window(Connection& connection, WindowId id, const WindowSpec& spec, int 
   xdg_surface_add_listener(xdg_surface_.get(), &kXdgSurface, this);
   toplevel_.reset(xdg_surface_get_toplevel(xdg_surface_.get()));
   xdg_toplevel_add_listener(toplevel_.get(), &kToplevel, this);
-  xdg_toplevel_set_title(toplevel_.get(), spec.title.c_str());
+  xdg_toplevel_set_title(toplevel_.get(), wanted.title.c_str());
   xdg_toplevel_set_app_id(toplevel_.get(), kAppId);
   if (parent) {
     xdg_toplevel_set_parent(toplevel_.get(), parent->toplevel_.get());
@@ -125,8 +125,8 @@ Window::Window(Connection& connection, WindowId id, const WindowSpec& spec, int 
     decoration_.reset(zxdg_decoration_manager_v1_get_toplevel_decoration(manager, toplevel_.get()));
     zxdg_toplevel_decoration_v1_add_listener(decoration_.get(), &kDecoration, this);
     zxdg_toplevel_decoration_v1_set_mode(
-        decoration_.get(), spec.border ? ZXDG_TOPLEVEL_DECORATION_V1_MODE_SERVER_SIDE
-                                       : ZXDG_TOPLEVEL_DECORATION_V1_MODE_CLIENT_SIDE);
+        decoration_.get(), wanted.border ? ZXDG_TOPLEVEL_DECORATION_V1_MODE_SERVER_SIDE
+                                         : ZXDG_TOPLEVEL_DECORATION_V1_MODE_CLIENT_SIDE);
   }
   if (follows_scale_ && connection.fractional_scale() && connection.viewporter()) {
     viewport_.reset(wp_viewporter_get_viewport(connection.viewporter(), surface_.get()));

@@ -20,8 +20,8 @@ namespace rt::wayland {
 class Window {
  public:
   // Opens the window and waits for the compositor's first configure, so it can be drawn at
-  // once. `scale` is the scale `spec.client` was worked out at; `parent` is null for a form.
-  Window(Connection& connection, WindowId id, const WindowSpec& spec, int scale,
+  // once. `scale` is the scale `wanted.client` was worked out at; `parent` is null for a form.
+  Window(Connection& connection, WindowId id, const WindowSpec& wanted, int scale,
          const Window* parent);
   ~Window();
   Window(const Window&) = delete;

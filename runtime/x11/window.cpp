@@ -79,13 +79,13 @@ struct Window::Buffers {
   }
 };
 
-Window::Window(Connection& connection, WindowId id, const WindowSpec& spec, const Window* parent,
+Window::Window(Connection& connection, WindowId id, const WindowSpec& wanted, const Window* parent,
                std::vector<WindowEvent>& events)
     : connection_(connection),
       events_(events),
       id_(id),
-      dialog_(spec.role == WindowSpec::Role::kDialog),
-      size_{std::max(spec.client.width, 1), std::max(spec.client.height, 1)} {
+      dialog_(wanted.role == WindowSpec::Role::kDialog),
+      size_{std::max(wanted.client.width, 1), std::max(wanted.client.height, 1)} {
   xcb_connection_t* c = connection.get();
   // Centred on the primary output, or over the middle of its parent.
   PixelRect around = connection.Workarea();
@@ -109,7 +109,8 @@ Window::Window(Connection& connection, WindowId id, const WindowSpec& spec, cons
     events_wanted |=
         XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE;
   }
-  const std::uint32_t values[] = {Pixel(spec.back_color), 0, events_wanted, connection.colormap()};
+  const std::uint32_t values[] = {Pixel(wanted.back_color), 0, events_wanted,
+                                  connection.colormap()};
   xcb_create_window(c, 24, window_, connection.screen().root, static_cast<std::int16_t>(x),
                     static_cast<std::int16_t>(y), static_cast<std::uint16_t>(size_.width),
                     static_cast<std::uint16_t>(size_.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
@@ -119,7 +120,7 @@ Window::Window(Connection& connection, WindowId id, const WindowSpec& spec, cons
   const std::uint32_t no_exposures[] = {0};
   gc_ = xcb_generate_id(c);
   xcb_create_gc(c, gc_, window_, XCB_GC_GRAPHICS_EXPOSURES, no_exposures);
-  SetProperties(spec, parent, x, y);
+  SetProperties(wanted, parent, x, y);
 }
 
 Window::~Window() {
@@ -131,7 +132,7 @@ Window::~Window() {
   xcb_flush(c);
 }
 
-void Window::SetProperties(const WindowSpec& spec, const Window* parent, int x, int y) {
+void Window::SetProperties(const WindowSpec& wanted, const Window* parent, int x, int y) {
   xcb_connection_t* c = connection_.get();
   const Atoms& atoms = connection_.atoms();
   auto set = [&](xcb_atom_t property, xcb_atom_t type, std::uint8_t format, std::size_t count,
@@ -139,8 +140,8 @@ void Window::SetProperties(const WindowSpec& spec, const Window* parent, int x, 
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, property, type, format,
                         static_cast<std::uint32_t>(count), data);
   };
-  set(XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, spec.title.size(), spec.title.data());
-  set(atoms.net_wm_name, atoms.utf8_string, 8, spec.title.size(), spec.title.data());
+  set(XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, wanted.title.size(), wanted.title.data());
+  set(atoms.net_wm_name, atoms.utf8_string, 8, wanted.title.size(), wanted.title.data());
   set(XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, sizeof kClass, kClass);
   const auto pid = static_cast<std::uint32_t>(getpid());
   set(atoms.net_wm_pid, XCB_ATOM_CARDINAL, 32, 1, &pid);
@@ -152,18 +153,18 @@ void Window::SetProperties(const WindowSpec& spec, const Window* parent, int x, 
   const xcb_atom_t type =
       dialog_ ? atoms.net_wm_window_type_dialog : atoms.net_wm_window_type_normal;
   set(atoms.net_wm_window_type, XCB_ATOM_ATOM, 32, 1, &type);
-  if (!spec.border) {
+  if (!wanted.border) {
     // Motif's hints: flags (2, decorations given), functions, decorations (none), input mode,
     // status.
     const std::uint32_t motif[] = {2, 0, 0, 0, 0};
     set(atoms.motif_wm_hints, atoms.motif_wm_hints, 32, 5, motif);
   }
-  if (!spec.icon.argb.empty()) {
+  if (!wanted.icon.argb.empty()) {
     std::vector<std::uint32_t> icon;
-    icon.reserve(2 + spec.icon.argb.size());
-    icon.push_back(static_cast<std::uint32_t>(spec.icon.width));
-    icon.push_back(static_cast<std::uint32_t>(spec.icon.height));
-    icon.insert(icon.end(), spec.icon.argb.begin(), spec.icon.argb.end());
+    icon.reserve(2 + wanted.icon.argb.size());
+    icon.push_back(static_cast<std::uint32_t>(wanted.icon.width));
+    icon.push_back(static_cast<std::uint32_t>(wanted.icon.height));
+    icon.insert(icon.end(), wanted.icon.argb.begin(), wanted.icon.argb.end());
     set(atoms.net_wm_icon, XCB_ATOM_CARDINAL, 32, icon.size(), icon.data());
   }
   if (parent) {

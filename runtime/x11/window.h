@@ -18,7 +18,7 @@ class Window {
  public:
   // Creates the window, unmapped: it is mapped with its first frame. `parent` is null for a
   // form; a dialog is set over its parent (transient for it).
-  Window(Connection& connection, WindowId id, const WindowSpec& spec, const Window* parent,
+  Window(Connection& connection, WindowId id, const WindowSpec& wanted, const Window* parent,
          std::vector<WindowEvent>& events);
   ~Window();
   Window(const Window&) = delete;
@@ -41,7 +41,7 @@ class Window {
  private:
   struct Buffers;
 
-  void SetProperties(const WindowSpec& spec, const Window* parent, int x, int y);
+  void SetProperties(const WindowSpec& wanted, const Window* parent, int x, int y);
   // Sends `area` of buffer `index`; asks for a completion event when `notify`.
   void Send(const Buffers& buffers, int index, const PixelRect& area, bool notify);
 

@@ -41,9 +41,9 @@ class X11Backend final : public Backend {
   }
   float Scale() const override { return connection_.Scale(); }
 
-  WindowId OpenWindow(const WindowSpec& spec) override {
-    return windows_.Add(std::make_unique<Window>(connection_, windows_.NextId(), spec,
-                                                 windows_.Find(spec.parent), queue_));
+  WindowId OpenWindow(const WindowSpec& wanted) override {
+    return windows_.Add(std::make_unique<Window>(connection_, windows_.NextId(), wanted,
+                                                 windows_.Find(wanted.parent), queue_));
   }
   void CloseWindow(WindowId window) override { windows_.Remove(window); }
   bool CanPresent(WindowId window) const override {
