@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -61,6 +62,24 @@ class WindowList {
 
  private:
   std::vector<std::unique_ptr<Window>> windows_;
+};
+
+// What a native backend does by handing the call on to the window concerned. The derived
+// backend clears `windows_` in its destructor, before the connection the windows live on goes.
+template <class Window>
+class BackendOfWindows : public Backend {
+ public:
+  bool CanPresent(WindowId window) const override {
+    const Window* found = windows_.Find(window);
+    return found && found->CanPresent();
+  }
+  PixelBuffer Buffer(WindowId window) override { return windows_.Get(window).Buffer(); }
+  void Present(WindowId window, std::span<const PixelRect> damage) override {
+    windows_.Get(window).Present(damage);
+  }
+
+ protected:
+  WindowList<Window> windows_;
 };
 
 }  // namespace rt

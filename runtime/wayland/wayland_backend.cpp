@@ -18,7 +18,7 @@ using wayland::Window;
 
 constexpr int kFallbackRefreshMilliHz = 60'000;
 
-class WaylandBackend final : public Backend {
+class WaylandBackend final : public BackendOfWindows<Window> {
  public:
   WaylandBackend() : connection_(queue_), scale_(connection_.LargestScale()) {
     connection_.OnOutputsChanged(
@@ -51,17 +51,6 @@ class WaylandBackend final : public Backend {
     wl_display_flush(connection_.display());
   }
 
-  bool CanPresent(WindowId window) const override {
-    const Window* found = windows_.Find(window);
-    return found && found->CanPresent();
-  }
-
-  PixelBuffer Buffer(WindowId window) override { return windows_.Get(window).Buffer(); }
-
-  void Present(WindowId window, std::span<const PixelRect> damage) override {
-    windows_.Get(window).Present(damage);
-  }
-
   void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) override;
 
  private:
@@ -70,7 +59,6 @@ class WaylandBackend final : public Backend {
   Connection connection_;
   int scale_;
   SignalWatch signals_;
-  WindowList<Window> windows_;
 };
 
 void WaylandBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) {

@@ -26,7 +26,7 @@ constexpr xcb_keysym_t kKeypadEnter = 0xff8d;
 constexpr xcb_keysym_t kEscape = 0xff1b;
 constexpr xcb_keysym_t kSpace = 0x0020;
 
-class X11Backend final : public Backend {
+class X11Backend final : public BackendOfWindows<Window> {
  public:
   X11Backend() = default;
   ~X11Backend() override { windows_.Clear(); }
@@ -46,14 +46,6 @@ class X11Backend final : public Backend {
                                                  windows_.Find(wanted.parent), queue_));
   }
   void CloseWindow(WindowId window) override { windows_.Remove(window); }
-  bool CanPresent(WindowId window) const override {
-    const Window* found = windows_.Find(window);
-    return found && found->CanPresent();
-  }
-  PixelBuffer Buffer(WindowId window) override { return windows_.Get(window).Buffer(); }
-  void Present(WindowId window, std::span<const PixelRect> damage) override {
-    windows_.Get(window).Present(damage);
-  }
   void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) override;
 
  private:
@@ -70,7 +62,6 @@ class X11Backend final : public Backend {
   SignalWatch signals_;
   // Events heard while reading the connection; handed over at the end of each wait.
   std::vector<WindowEvent> queue_;
-  WindowList<Window> windows_;
 };
 
 void X11Backend::Handle(const xcb_generic_event_t& event) {
