@@ -49,7 +49,7 @@ TEST(Faults, XServerDyingEndsItWithOneLineAndStatusTwo) {
   ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
   const std::string err = TempPath("err");
   Child tarvel({TARVEL_EXE}, X11Env(screen.name()), err);
-  ASSERT_NE(screen.FindWindow("Form1", 10s), 0U);
+  ASSERT_NE(screen.FindWindow("Form1", kPatience), 0U);
   screen.Kill();
   EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(2));
   EXPECT_EQ(ReadFile(err), kLostLine);
@@ -66,7 +66,8 @@ TEST(Faults, CompositorDyingEndsItWithOneLineAndStatusTwo) {
     std::vector<std::string> env = weston.ClientEnv();
     env.insert(env.end(), plugins.begin(), plugins.end());
     Child tarvel({TARVEL_EXE}, env, err);
-    std::this_thread::sleep_for(1500ms);  // running, not still starting
+    // Running, not still starting: its window is up.
+    ASSERT_FALSE(weston.WaitForWindow().second.empty()) << ReadFile(err);
     ASSERT_FALSE(tarvel.WaitFor(0ms)) << ReadFile(err);
     weston.Kill();
     EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(2)) << plugins.front();
@@ -94,22 +95,20 @@ TEST(Faults, RunTimeErrorIsReportedInABoxAndEndsWithStatusOneOnceDismissed) {
   ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
   const std::string err = TempPath("err");
   Child tarvel({TARVEL_FAULTY_EXE}, X11Env(screen.name()), err);
-  const Window box = screen.FindWindow("Tarvel", 10s);
+  const Window box = screen.FindWindow("Tarvel", kPatience);
   ASSERT_NE(box, 0U) << ReadFile(err);
   EXPECT_EQ(ReadFile(err), "Tarvel: run-time error in StepLabel: overflow\n");
   // Set over the form, and showing its message: dark ink on a light box.
   Window parent = 0;
   EXPECT_TRUE(XGetTransientForHint(screen.display(), box, &parent));
   EXPECT_EQ(parent, screen.FindWindow("Form1", 1s));
-  Image image;
-  int ink = 0;
-  for (const auto end = std::chrono::steady_clock::now() + 5s;
-       ink == 0 && std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(50ms)) {
-    image = screen.Capture(box);
-    ink = static_cast<int>(std::count_if(image.pixels.begin(), image.pixels.end(),
-                                         [](std::uint32_t p) { return (p & 0x808080) == 0; }));
-  }
-  EXPECT_GT(ink, 100) << SaveScreenshot(image, "x11-error-box");
+  auto ink = [](const Image& shot) {
+    return std::count_if(shot.pixels.begin(), shot.pixels.end(),
+                         [](std::uint32_t p) { return (p & 0x808080) == 0; });
+  };
+  const Image image = CaptureUntil([&] { return screen.Capture(box); },
+                                   [&ink](const Image& shot) { return ink(shot) > 100; });
+  EXPECT_GT(ink(image), 100) << SaveScreenshot(image, "x11-error-box");
   EXPECT_EQ(image.At(2, 2), 0xF0F0F0U) << SaveScreenshot(image, "x11-error-box");
   EXPECT_FALSE(tarvel.WaitFor(300ms)) << "ended before the box was dismissed";
   screen.SendDeleteWindow(box);

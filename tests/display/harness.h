@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,11 +67,28 @@ bool IsRed(std::uint32_t pixel);
 // The bounding box of the pixels of `image` for which `match` holds.
 Box BoundsOf(const Image& image, bool (*match)(std::uint32_t));
 
+// How long a display test waits for what it checks before it gives up: long enough for a busy
+// machine (valgrind, a loaded core), and only ever spent in full when the check fails.
+inline constexpr std::chrono::seconds kPatience{20};
+
+// Takes screenshots with `capture` until `done` holds for one, or `limit` passes; returns the
+// last one taken, for the test's assertions. A single screenshot at a fixed moment proves
+// little: at each wrap the label is out of sight for a frame, and before it the label's ink
+// may lie past the right edge.
+Image CaptureUntil(const std::function<Image()>& capture,
+                   const std::function<bool(const Image&)>& done,
+                   std::chrono::milliseconds limit = kPatience);
+
+// Whether `box` lies wholly inside `within`, touching none of its edges: only then is none of
+// the label's ink cut off.
+bool WhollyInside(const Box& box, const Box& within);
+
 // Writes `image` as a PNG (PPM where ImageMagick is missing) into the build's screenshot folder
 // and returns the path, so a failing run leaves a picture behind.
 std::string SaveScreenshot(const Image& image, const std::string& name);
 
-// An Xvfb server of its own, on a display number it picks itself.
+// An Xvfb server of its own, on a display number it picks itself. X errors on its connection
+// (asking about a window that has just gone) are ignored rather than ending the test.
 class VirtualScreen {
  public:
   // `options` go to Xvfb as they are (e.g. "-extension", "MIT-SHM" to turn an extension off).
@@ -106,7 +124,8 @@ class VirtualScreen {
 // whose output shows on the host at the host's top-left.
 class NestedWeston {
  public:
-  // `scale` is the output's scale: 2 doubles every window's pixels.
+  // `scale` is the output's scale: 2 doubles every window's pixels. Returns once the shell has
+  // drawn its desktop and its start-up fade is over (ok() says whether it got there).
   explicit NestedWeston(const VirtualScreen& host, int scale = 1);
   ~NestedWeston();
   NestedWeston(const NestedWeston&) = delete;
@@ -122,8 +141,17 @@ class NestedWeston {
   // Environment changes that put a client on this compositor and on nothing else.
   std::vector<std::string> ClientEnv() const;
 
+  // Where a window shows on the host: the only large black rectangle on weston's background
+  // (with any red of the label inside it), found in `image`; empty when there is none.
+  Box WindowBox(const Image& image) const;
+  // Waits until a window shows with red text in it and stands still on the host (two
+  // screenshots agree on its place); returns the last screenshot and the window's box, empty
+  // if it never did.
+  std::pair<Image, Box> WaitForWindow(std::chrono::milliseconds limit = kPatience) const;
+
  private:
   const VirtualScreen& host_;
+  int scale_;
   std::string runtime_dir_;
   std::string socket_;
   std::string log_ = TempPath("weston.log");

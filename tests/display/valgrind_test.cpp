@@ -41,6 +41,8 @@ TEST(Valgrind, TenSecondsOnWaylandEndedByACloseRequestAreClean) {
                 "--error-exitcode=99",
                 "--suppressions=" TARVEL_SOURCE_DIR "/tests/sanitizers/valgrind.supp", TARVEL_EXE},
                weston.ClientEnv(), err);
+  // Valgrind takes its time to start the program: ten seconds from when its window is up.
+  ASSERT_FALSE(weston.WaitForWindow(60s).second.empty()) << ReadFile(err);
   std::this_thread::sleep_for(10s);
   ASSERT_FALSE(tarvel.WaitFor(0ms)) << ReadFile(err);
   weston.CloseTopmost();

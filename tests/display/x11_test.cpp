@@ -86,7 +86,7 @@ TEST(X11, WindowIsBorderlessBlackCentredWithRedTextAndClosesWithStatusZero) {
   ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
   const std::string err = TempPath("err");
   Child tarvel({TARVEL_EXE}, X11Env(screen.name()), err);
-  const Window window = screen.FindWindow("Form1", 10s);
+  const Window window = screen.FindWindow("Form1", kPatience);
   ASSERT_NE(window, 0U) << ReadFile(err);
 
   XWindowAttributes attributes;
@@ -115,13 +115,10 @@ TEST(X11, WindowIsBorderlessBlackCentredWithRedTextAndClosesWithStatusZero) {
   EXPECT_EQ(icon[1], 32);
   EXPECT_NE(std::find(icon.begin() + 2, icon.end(), 0xFF00FFFFL), icon.end()) << "no cyan";
 
-  // Let a few frames through, then every pixel is either black or the red of the text.
-  Image image;
-  for (const auto end = std::chrono::steady_clock::now() + 5s;
-       BoundsOf(image, IsRed).empty() && std::chrono::steady_clock::now() < end;) {
-    std::this_thread::sleep_for(50ms);
-    image = screen.Capture(window);
-  }
+  // Once the text shows, every pixel is either black or the red of the text.
+  const Image image =
+      CaptureUntil([&] { return screen.Capture(window); },
+                   [](const Image& shot) { return !BoundsOf(shot, IsRed).empty(); });
   const Box red = BoundsOf(image, IsRed);
   int other = 0;
   for (const std::uint32_t pixel : image.pixels) {
@@ -140,7 +137,7 @@ TEST(X11, LabelTravelsRightThenWrapsToANewHeight) {
   const VirtualScreen screen;
   ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
   Child tarvel({TARVEL_EXE}, X11Env(screen.name()));
-  const Window window = screen.FindWindow("Form1", 10s);
+  const Window window = screen.FindWindow("Form1", kPatience);
   ASSERT_NE(window, 0U);
   // One crossing takes 47 ticks, under a second at 60 frames a second.
   int rightward = 0;
@@ -148,7 +145,7 @@ TEST(X11, LabelTravelsRightThenWrapsToANewHeight) {
   bool top_changed = false;
   Box last;
   Image image;
-  for (const auto end = std::chrono::steady_clock::now() + 6s;
+  for (const auto end = std::chrono::steady_clock::now() + kPatience;
        (rightward < 3 || !top_changed) && std::chrono::steady_clock::now() < end;) {
     image = screen.Capture(window);
     const Box now = BoundsOf(image, IsRed);
@@ -175,21 +172,20 @@ TEST(X11, DoubledXftDpiDoublesTheWindowAndItsText) {
   ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
   screen.SetResources("Xft.dpi:\t192\n");
   Child tarvel({TARVEL_EXE}, X11Env(screen.name()));
-  const Window window = screen.FindWindow("Form1", 10s);
+  const Window window = screen.FindWindow("Form1", kPatience);
   ASSERT_NE(window, 0U);
   XWindowAttributes attributes;
   XGetWindowAttributes(screen.display(), window, &attributes);
   EXPECT_EQ(attributes.width, 624);
   EXPECT_EQ(attributes.height, 426);
-  Image image;
-  Box red;
-  for (const auto end = std::chrono::steady_clock::now() + 5s;
-       red.empty() && std::chrono::steady_clock::now() < end;) {
-    std::this_thread::sleep_for(50ms);
-    image = screen.Capture(window);
-    red = BoundsOf(image, IsRed);
-  }
-  // The face's ink at 64 pixels is well over 38 pixels tall, its height at 96 DPI.
+  // The face's ink at 64 pixels is well over 38 pixels tall, its height at 96 DPI; measured on a
+  // frame where none of it is cut off by an edge.
+  const Box whole{0, 0, 623, 425};
+  const Image image = CaptureUntil(
+      [&] { return screen.Capture(window); },
+      [&whole](const Image& shot) { return WhollyInside(BoundsOf(shot, IsRed), whole); });
+  const Box red = BoundsOf(image, IsRed);
+  EXPECT_TRUE(WhollyInside(red, whole)) << SaveScreenshot(image, "x11-hidpi");
   EXPECT_GT(red.height(), 45) << SaveScreenshot(image, "x11-hidpi");
 }
 
@@ -198,7 +194,7 @@ TEST(X11, RunsOnOneThreadAndTerminateOrInterruptEndsItWithStatusZero) {
     const VirtualScreen screen;
     ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
     Child tarvel({TARVEL_EXE}, X11Env(screen.name()));
-    ASSERT_NE(screen.FindWindow("Form1", 10s), 0U);
+    ASSERT_NE(screen.FindWindow("Form1", kPatience), 0U);
     const std::filesystem::path tasks = "/proc/" + std::to_string(tarvel.pid()) + "/task";
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tasks),
                             std::filesystem::directory_iterator()),
@@ -237,7 +233,7 @@ TEST_P(X11ErrorBox, IsADialogOverTheFormDismissedWithStatusOne) {
   ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
   const std::string err = TempPath("err");
   Child tarvel({TARVEL_FAULTY_EXE}, X11Env(screen.name()), err);
-  const Window box = screen.FindWindow("Tarvel", 10s);
+  const Window box = screen.FindWindow("Tarvel", kPatience);
   ASSERT_NE(box, 0U) << ReadFile(err);
   const std::vector<long> type = Property32(screen.display(), box, "_NET_WM_WINDOW_TYPE", 4);
   ASSERT_FALSE(type.empty());
@@ -272,20 +268,20 @@ TEST(X11, WithoutSharedMemoryThePixelsGoOverTheWire) {
   const VirtualScreen screen(800, 600, {"-extension", "MIT-SHM"});
   ASSERT_TRUE(screen.ok()) << "Xvfb did not start: " << screen.Log();
   Child tarvel({TARVEL_EXE}, X11Env(screen.name()));
-  const Window window = screen.FindWindow("Form1", 10s);
+  const Window window = screen.FindWindow("Form1", kPatience);
   ASSERT_NE(window, 0U);
-  Image image;
-  Box first;
-  for (const auto end = std::chrono::steady_clock::now() + 5s;
-       first.empty() && std::chrono::steady_clock::now() < end;) {
-    std::this_thread::sleep_for(50ms);
-    image = screen.Capture(window);
-    first = BoundsOf(image, IsRed);
-  }
+  const auto capture = [&] { return screen.Capture(window); };
+  Image image =
+      CaptureUntil(capture, [](const Image& shot) { return !BoundsOf(shot, IsRed).empty(); });
+  const Box first = BoundsOf(image, IsRed);
   ASSERT_FALSE(first.empty()) << SaveScreenshot(image, "x11-no-shm");
-  std::this_thread::sleep_for(200ms);
-  image = screen.Capture(window);
+  // It moves: the text shows somewhere else.
+  image = CaptureUntil(capture, [&first](const Image& shot) {
+    const Box red = BoundsOf(shot, IsRed);
+    return !red.empty() && red.left != first.left;
+  });
   const Box later = BoundsOf(image, IsRed);
+  EXPECT_FALSE(later.empty()) << SaveScreenshot(image, "x11-no-shm");
   EXPECT_NE(later.left, first.left) << SaveScreenshot(image, "x11-no-shm");
   EXPECT_EQ(ReadFile("/proc/" + std::to_string(tarvel.pid()) + "/maps").find("tarvel-pixels"),
             std::string::npos);

@@ -54,7 +54,7 @@ xvfb=$!
 read -r -u "$fd" number
 DISPLAY=":$number" "$root/usr/bin/tarvel" &
 tarvel=$!
-for _ in $(seq 50); do
+for _ in $(seq 300); do  # up to 30 s: a busy machine may be slow to start it
   DISPLAY=":$number" xwininfo -name Form1 >/dev/null 2>&1 && break
   sleep 0.1
 done
