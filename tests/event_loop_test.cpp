@@ -167,6 +167,21 @@ TEST(EventLoop, ADisplayCallingBackAtOnceDoesNotHurryTheTicks) {
   EXPECT_NEAR(static_cast<double>(run.frames.back().count), 120.0, 2.0);
 }
 
+TEST(EventLoop, AFrameCostsOneWaitWhetherTheClockOrTheDisplaySetsThePace) {
+  // Besides one wait a frame: the first, for what the display has said before the first frame,
+  // and the one that hears the close.
+  constexpr long long kBesides = 2;
+  RecordedRun clocked(5s);
+  EXPECT_GE(clocked.backend.Presents(), 300);
+  EXPECT_LE(clocked.backend.Waits(), clocked.backend.Presents() + kBesides);
+  for (const rt::Duration refresh : {rt::HeadlessBackend::k60Hz, rt::Duration(19'300us)}) {
+    PacedRun paced(refresh, 5s);
+    EXPECT_GE(paced.backend.Presents(), 250);
+    EXPECT_LE(paced.backend.Waits(), paced.backend.Presents() + kBesides)
+        << "refresh " << refresh.count() << " ns";
+  }
+}
+
 // A form with one 500 ms timer and nothing to paint, to count many ticks quickly.
 class Metronome : public rt::FormCode {
  public:

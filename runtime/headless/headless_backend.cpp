@@ -75,6 +75,7 @@ WindowId HeadlessBackend::Topmost() const {
 }
 
 void HeadlessBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) {
+  ++waits_;
   const WindowId top = Topmost();
   if (top != kNoWindow && At(top).wanted.role == WindowSpec::Role::kDialog &&
       std::none_of(script_.begin(), script_.end(), [](const Scripted& s) { return s.to_top; })) {

@@ -63,6 +63,8 @@ class HeadlessBackend final : public Backend {
   int WindowCount() const { return static_cast<int>(windows_.size()); }
   bool IsOpen(WindowId window) const;
   long long Presents() const { return presents_; }
+  // How many times the runtime waited: on a real display, each is a wake-up of the process.
+  long long Waits() const { return waits_; }
   Color PixelAt(int x, int y) const { return PixelAt(0, x, y); }
   Color PixelAt(WindowId window, int x, int y) const;
   // Every dialog opened, as "title: text".
@@ -99,6 +101,7 @@ class HeadlessBackend final : public Backend {
   bool hidden_ = false;
   std::optional<TimePoint> call_back_at_;  // when the display calls back for the last frame
   long long presents_ = 0;
+  long long waits_ = 0;
   std::vector<std::string> error_boxes_;
 };
 
