@@ -49,6 +49,10 @@ class X11Backend final : public BackendOfWindows<Window> {
   void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) override;
 
  private:
+  // Whether the socket may be left unwatched until `deadline`, to be read then.
+  bool MayLeaveUnwatched(TimePoint now, TimePoint deadline) const;
+  // Handles the events read already, after reading the socket once more when `read`.
+  void TakeEvents(bool read);
   Window* WindowOf(xcb_window_t xid) const {
     return windows_.FindIf([xid](const Window& window) { return window.xid() == xid; });
   }
@@ -134,23 +138,48 @@ void X11Backend::Handle(const xcb_generic_event_t& event) {
   }
 }
 
+bool X11Backend::MayLeaveUnwatched(TimePoint now, TimePoint deadline) const {
+  if (deadline == kNoDeadline || deadline - now > kLongestUnwatchedWait) {
+    return false;  // not animating: a dialog waits for its answer, and hears it at once
+  }
+  // A window whose buffers the server still reads all needs the completion to draw again.
+  bool all_free = true;
+  windows_.ForEach(
+      [&all_free](const Window& window) { all_free = all_free && window.CanPresent(); });
+  return all_free;
+}
+
+void X11Backend::TakeEvents(bool read) {
+  xcb_connection_t* c = connection_.get();
+  // One read at most: what it brings is queued, and taken without reading again.
+  xcb_generic_event_t* event = read ? xcb_poll_for_event(c) : xcb_poll_for_queued_event(c);
+  while (event) {
+    Handle(*event);
+    std::free(event);
+    event = xcb_poll_for_queued_event(c);
+  }
+  connection_.CheckAlive();
+}
+
 void X11Backend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) {
   xcb_connection_t* c = connection_.get();
-  // The one wait: the server's socket and the signals, until the deadline.
-  for (;;) {
-    while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
-      Handle(*event);
-      std::free(event);
-    }
-    connection_.CheckAlive();
-    if (!queue_.empty() || Now() >= deadline) {
-      break;
-    }
+  // The one wait: the server's socket and the signals, until the deadline. While the form
+  // animates, the socket is read at each frame's deadline only: the completion of the frame
+  // just sent, an exposure or the close command wait for it, at most a frame, and a frame costs
+  // one wake-up and one read.
+  TakeEvents(false);
+  while (queue_.empty()) {
     if (xcb_flush(c) <= 0) {
       connection_.CheckAlive();
     }
-    if (WaitForDisplay(xcb_get_file_descriptor(c), false, signals_, deadline).signalled) {
+    const int fd = MayLeaveUnwatched(Now(), deadline) ? -1 : xcb_get_file_descriptor(c);
+    // Returns at once when the deadline has passed already: the socket is still read once.
+    if (WaitForDisplay(fd, false, signals_, deadline).signalled) {
       queue_.push_back({.kind = WindowEvent::Kind::kCloseRequested, .window = kNoWindow});
+    }
+    TakeEvents(true);
+    if (Now() >= deadline) {
+      break;
     }
   }
   xcb_flush(c);
