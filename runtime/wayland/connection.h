@@ -66,6 +66,15 @@ class Connection {
     }
   }
 
+  // When the events being dispatched were read, and whether the connection was being watched
+  // then, so that they came just before: what a window learns its compositor's pace from.
+  struct Reading {
+    TimePoint at{};
+    bool watched = false;
+  };
+  void Read(Reading reading) { reading_ = reading; }
+  const Reading& LastReading() const { return reading_; }
+
   // Throws the PlatformError that says why the connection failed.
   [[noreturn]] void Lost() const;
 
@@ -100,6 +109,7 @@ class Connection {
   Owned<wl_pointer> pointer_;
   std::vector<std::unique_ptr<Output>> outputs_;
   std::function<void()> outputs_changed_;
+  Reading reading_;
 
   wl_surface* keyboard_focus_ = nullptr;
   wl_surface* pointer_focus_ = nullptr;

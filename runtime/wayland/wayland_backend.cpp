@@ -1,6 +1,8 @@
 #include "runtime/wayland/wayland_backend.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <vector>
 
 #include "runtime/display/display_wait.h"
@@ -54,6 +56,10 @@ class WaylandBackend final : public BackendOfWindows<Window> {
   void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) override;
 
  private:
+  // Until when the socket may be left unwatched, to be read at that moment; `now` or earlier
+  // when it must be watched.
+  TimePoint UnwatchedUntil(TimePoint now, TimePoint deadline) const;
+
   // Events heard while dispatching; handed over at the end of each wait.
   std::vector<WindowEvent> queue_;
   Connection connection_;
@@ -61,9 +67,33 @@ class WaylandBackend final : public BackendOfWindows<Window> {
   SignalWatch signals_;
 };
 
+TimePoint WaylandBackend::UnwatchedUntil(TimePoint now, TimePoint deadline) const {
+  if (deadline == kNoDeadline || deadline - now > kLongestUnwatchedWait) {
+    return now;  // not animating: a dialog waits for its answer, and hears it at once
+  }
+  std::optional<TimePoint> look;
+  bool must_watch = false;
+  windows_.ForEach([&](const Window& window) {
+    if (!window.WaitingForCompositor()) {
+      return;
+    }
+    if (const std::optional<TimePoint> at = window.LookForCallbackAt(now)) {
+      look = look ? std::min(*look, *at) : *at;
+    } else {
+      must_watch = true;  // for a release, or a callback there is no forecast for
+    }
+  });
+  if (must_watch) {
+    return now;
+  }
+  return look ? std::min(*look, deadline) : deadline;
+}
+
 void WaylandBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) {
   wl_display* display = connection_.display();
-  // The one wait: the compositor's socket and the signals, until the deadline.
+  // The one wait: the compositor's socket and the signals, until the deadline. While the form
+  // animates, the socket is left unwatched until the frame callback is due (or the deadline),
+  // and whatever came meanwhile is read then.
   for (;;) {
     while (wl_display_prepare_read(display) != 0) {
       if (wl_display_dispatch_pending(display) < 0) {
@@ -82,14 +112,20 @@ void WaylandBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& eve
       }
       until_writable = true;  // the socket is full: wait until it takes the rest as well
     }
+    const TimePoint now = Now();
+    const TimePoint unwatched_until = until_writable ? now : UnwatchedUntil(now, deadline);
+    const bool watch = unwatched_until <= now;
     Woken woken;
     try {
-      woken = WaitForDisplay(wl_display_get_fd(display), until_writable, signals_, deadline);
+      woken = WaitForDisplay(watch ? wl_display_get_fd(display) : -1, until_writable, signals_,
+                             watch ? deadline : unwatched_until);
     } catch (...) {
       wl_display_cancel_read(display);
       throw;
     }
-    if (woken.display) {
+    if (woken.display || !watch) {
+      // Unwatched, the socket is read all the same: it reads what is there, or nothing.
+      connection_.Read({.at = Now(), .watched = watch});
       if (wl_display_read_events(display) < 0) {
         connection_.Lost();
       }

@@ -104,7 +104,10 @@ Window::Window(Connection& connection, WindowId id, const WindowSpec& wanted, in
       id_(id),
       follows_scale_(wanted.role == WindowSpec::Role::kMain),
       logical_{CeilDiv(wanted.client.width, scale), CeilDiv(wanted.client.height, scale)},
-      integer_scale_(scale) {
+      integer_scale_(scale),
+      forecast_(connection.RefreshMilliHz(nullptr) > 0
+                    ? Duration(1'000'000'000'000LL / connection.RefreshMilliHz(nullptr))
+                    : Duration::zero()) {
   surface_.reset(wl_compositor_create_surface(connection.compositor()));
   wl_surface_add_listener(surface_.get(), &kSurface, this);
   xdg_surface_.reset(xdg_wm_base_get_xdg_surface(connection.shell(), surface_.get()));
@@ -223,6 +226,7 @@ void Window::Present(std::span<const PixelRect> damage) {
   frame_callback_.reset(wl_surface_frame(surface));
   wl_callback_add_listener(frame_callback_.get(), &kFrame, this);
   wl_surface_commit(surface);
+  forecast_.Committed();
   if (!shown_) {
     const PixelRect all[] = {whole};
     buffers_->pair.Presented(acquired_, all);
@@ -254,8 +258,14 @@ void Window::CloseRequested() {
   connection_.events().push_back({.kind = WindowEvent::Kind::kCloseRequested, .window = id_});
 }
 
+std::optional<TimePoint> Window::LookForCallbackAt(TimePoint now) const {
+  return frame_callback_ ? forecast_.LookAt(now) : std::nullopt;
+}
+
 void Window::FrameDone() {
   frame_callback_.reset();
+  const Connection::Reading& reading = connection_.LastReading();
+  forecast_.CalledBack(reading.at, reading.watched);
   MaybeReady();
 }
 

@@ -14,6 +14,7 @@
 #include "runtime/display/buffer_pair.h"
 #include "runtime/display/shared_memory.h"
 #include "runtime/wayland/connection.h"
+#include "runtime/wayland/frame_forecast.h"
 
 namespace rt::wayland {
 
@@ -36,6 +37,12 @@ class Window {
   bool CanPresent() const;
   PixelBuffer Buffer();
   void Present(std::span<const PixelRect> damage);
+  // Whether the window waits for the compositor (a frame callback or a buffer's release)
+  // before it can show another frame.
+  bool WaitingForCompositor() const { return shown_ && !CanPresent(); }
+  // When to read the connection for the awaited frame callback without watching it before;
+  // nothing when it must be watched (see FrameForecast).
+  std::optional<TimePoint> LookForCallbackAt(TimePoint now) const;
 
   // For the listeners.
   void Configure(std::uint32_t serial);
@@ -71,6 +78,7 @@ class Window {
   Owned<wp_viewport> viewport_;
   Owned<wp_fractional_scale_v1> fractional_;
   Owned<wl_callback> frame_callback_;
+  FrameForecast forecast_;
 
   bool configured_ = false;
   bool shown_ = false;
