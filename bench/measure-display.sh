@@ -4,12 +4,15 @@
 # with a column for each. It reports figures; it passes or fails nothing, since these are shared
 # machines and timings are noisy.
 #
-#   bash bench/measure-display.sh [SECONDS]      (default 20)
+#   bash bench/measure-display.sh [SECONDS] [BUILD]    (default 20 s, build/release)
+#
+# BUILD may be another build of the project (of an older commit, say), to compare the two on the
+# same machine one right after the other.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
-build=build/release
-cmake --build --preset release --target tarvel tarvel_probe tarvel_first_pixel >/dev/null
+build=${2:-build/release}
+cmake --build "$build" --target tarvel tarvel_probe tarvel_first_pixel >/dev/null
 
 work=$(mktemp -d)
 pids=()
@@ -86,7 +89,7 @@ outside=$(env "${x11_env[@]}" "$build/bench/tarvel_first_pixel" "$build/form1/ta
 labels=("threads" "peak resident memory" "CPU, share of one core" "voluntary switches a second"
         "involuntary switches a second" "shared objects mapped" "GL, EGL or Mesa mapped")
 probe_labels=("first frame after main (in-process)" "frames presented" "ticks made"
-              "frames a second" "Timer2 mean period")
+              "frames a second" "wake-ups a frame" "Timer2 mean period")
 printf '%-38s %-16s %s\n' "what (${seconds} s each)" "X11 (Xvfb)" "Wayland (weston)"
 for i in "${!labels[@]}"; do
   printf '%-38s %-16s %s\n' "${labels[$i]}" "${x11_figures[$i]}" "${wayland_figures[$i]}"

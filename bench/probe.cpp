@@ -1,12 +1,15 @@
 // Runs Tarvel on the real display for a while and reports, from inside the process, what only
 // it can see: time from main to the first presented frame, ticks made against frames shown,
-// and Timer2's mean period.
+// wake-ups (voluntary context switches: every blocking wait that blocked) per frame, and
+// Timer2's mean period.
 //
 //   tarvel_probe SECONDS
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <string>
 
 #include "form1/form1.h"
 #include "runtime/backend.h"
@@ -16,6 +19,19 @@
 namespace {
 
 using Steady = std::chrono::steady_clock;
+
+// This process's voluntary context switches so far: each time it blocked, in a wait or
+// otherwise.
+long VoluntarySwitches() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("voluntary_ctxt_switches:", 0) == 0) {
+      return std::atol(line.c_str() + line.find(':') + 1);
+    }
+  }
+  return -1;
+}
 
 // Passes everything to the real backend, noting each present and closing after `run_for`.
 class ProbeBackend final : public rt::Backend {
@@ -40,7 +56,9 @@ class ProbeBackend final : public rt::Backend {
     const Steady::time_point now = Steady::now();
     if (presents_++ == 0) {
       first_present_ = now;
+      switches_at_first_ = VoluntarySwitches();
     }
+    switches_at_last_ = VoluntarySwitches();
     if (code_) {
       ticks_ = code_->Counter;
     }
@@ -61,6 +79,8 @@ class ProbeBackend final : public rt::Backend {
   Steady::duration run_for_;
   form1::Form1* code_ = nullptr;
   long presents_ = 0;
+  long switches_at_first_ = 0;
+  long switches_at_last_ = 0;
   long long ticks_ = 0;
   Steady::time_point first_present_;
   bool mouth_open_ = false;
@@ -94,6 +114,11 @@ int main(int argc, char** argv) {
     std::printf("ticks made                 %8lld\n", backend.ticks_);
     std::printf("frames per second          %8.1f\n",
                 static_cast<double>(backend.presents_ - 1) / seconds);
+    std::printf("wake-ups per frame         %8.2f\n",
+                backend.presents_ > 1
+                    ? static_cast<double>(backend.switches_at_last_ - backend.switches_at_first_) /
+                          static_cast<double>(backend.presents_ - 1)
+                    : 0.0);
     if (toggles.size() >= 2) {
       const double mean =
           Ms(toggles.back() - toggles.front()) / static_cast<double>(toggles.size() - 1);
