@@ -1,16 +1,22 @@
 // A pixel buffer as something to draw on: solid fills and the target of text drawing.
+//
+// Half of the seam between the runtime and the platform's graphics (the text engine is the
+// other half): on Linux pixman fills and FreeType draws, on Windows the system's own GDI. The
+// runtime above it never knows which.
 #pragma once
 
-#include "runtime/pixel_buffer.h"
-#include "runtime/types.h"
+#include <memory>
 
-union pixman_image;
+#include "runtime/pixel_buffer.h"
+#include "runtime/rect.h"
+#include "runtime/types.h"
 
 namespace rt {
 
 class Surface {
  public:
-  // Draws into `buffer`'s memory, which must outlive the surface.
+  // Draws into `buffer`'s memory, which must outlive the surface. Throws std::invalid_argument
+  // for a buffer that is not 32-bit pixels row by row.
   explicit Surface(const PixelBuffer& buffer);
   ~Surface();
   Surface(const Surface&) = delete;
@@ -24,17 +30,14 @@ class Surface {
   // Fills `rect` (cut to the surface) with `color`.
   void Fill(const PixelRect& rect, Color color);
 
-  // For the text engine: the pixman image over the buffer.
-  pixman_image* Image() const { return image_; }
+  // What the graphics implementation keeps with the surface (pixman's image over the pixels,
+  // say): for its text engine only.
+  struct Native;
+  Native& native() const { return *native_; }
 
  private:
   PixelBuffer buffer_;
-  pixman_image* image_ = nullptr;
+  std::unique_ptr<Native> native_;
 };
-
-// The overlap of two rectangles (empty when they do not meet).
-PixelRect Intersect(const PixelRect& a, const PixelRect& b);
-// The smallest rectangle holding both.
-PixelRect Union(const PixelRect& a, const PixelRect& b);
 
 }  // namespace rt

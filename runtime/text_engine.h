@@ -1,9 +1,11 @@
-// Measures and draws text: FreeType glyphs, found through fontconfig, composited by pixman.
+// Measures and draws text: the other half of the seam to the platform's graphics (with
+// Surface).
 //
-// Text is laid out glyph by glyph (advance plus kerning), the same way for measuring and for
-// drawing, so a label's size always matches what is drawn. Each glyph is rasterised once,
-// antialiased, into pixman's glyph cache, and a caption is composited as one run of glyphs;
-// in steady state drawing a caption rasterises and allocates nothing.
+// One engine both measures and draws, laying text out the same way for each, so a label's size
+// always matches what is drawn. On Linux: fonts found through fontconfig, each glyph rasterised
+// once by FreeType into pixman's glyph cache, and a caption composited as one run of glyphs
+// (freetype/). On Windows: the system's own GDI, with the face the system uses for its
+// messages (gdi/). In steady state drawing a caption allocates nothing.
 #pragma once
 
 #include <memory>
@@ -26,7 +28,7 @@ class TextEngine final : public TextMeasurer {
   TextEngine(const TextEngine&) = delete;
   TextEngine& operator=(const TextEngine&) = delete;
 
-  // Throws PlatformError when no font file can be found or opened.
+  // Throws PlatformError when no usable font can be found.
   int OpenFont(const FontDesign& design) override;
   PixelSize Measure(int font, std::u16string_view text) override;
 
@@ -39,10 +41,8 @@ class TextEngine final : public TextMeasurer {
   void SetScale(float scale);
   float Scale() const { return scale_; }
 
-  // The file behind a font handle, for diagnostics and tests.
-  const std::string& FontPath(int font) const;
-
  private:
+  // The implementation's own state: its renderer and its open fonts.
   struct Renderer;
   struct Font;
 

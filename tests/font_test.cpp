@@ -1,5 +1,5 @@
 // Finding the label's font, and failing clearly when there is none.
-#include "runtime/font_lookup.h"
+#include "runtime/freetype/font_lookup.h"
 
 #include <gtest/gtest.h>
 

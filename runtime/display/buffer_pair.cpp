@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "runtime/surface.h"
+#include "runtime/rect.h"
 
 namespace rt {
 

@@ -11,7 +11,7 @@
 
 #include "runtime/display/buffer_pair.h"
 #include "runtime/display/shared_memory.h"
-#include "runtime/surface.h"
+#include "runtime/rect.h"
 
 namespace rt::x11 {
 

@@ -2,7 +2,6 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include <pixman.h>
 
 #include <cmath>
 #include <cstdint>
@@ -11,8 +10,8 @@
 #include <unordered_map>
 
 #include "runtime/backend.h"
-#include "runtime/font_lookup.h"
-#include "runtime/surface.h"
+#include "runtime/freetype/font_lookup.h"
+#include "runtime/freetype/surface_native.h"
 #include "runtime/text.h"
 
 namespace rt {
@@ -252,10 +251,6 @@ void TextEngine::SetScale(float scale) {
   }
 }
 
-const std::string& TextEngine::FontPath(int font) const {
-  return FontAt(font).file.path;
-}
-
 PixelSize TextEngine::Measure(int font_handle, std::u16string_view text) {
   Font& font = FontAt(font_handle);
   int width = 0;
@@ -296,12 +291,12 @@ void TextEngine::Draw(Surface& target, int font_handle, std::u16string_view text
   pixman_region32_t region;
   pixman_region32_init_rect(&region, area.x, area.y, static_cast<unsigned>(area.width),
                             static_cast<unsigned>(area.height));
-  pixman_image_set_clip_region32(target.Image(), &region);
+  pixman_image_set_clip_region32(target.native().image, &region);
   // Glyph by glyph onto the target: unlike compositing through a mask, this allocates nothing.
-  pixman_composite_glyphs_no_mask(PIXMAN_OP_OVER, renderer.SolidFor(color), target.Image(), 0, 0, 0,
-                                  0, renderer.cache, static_cast<int>(renderer.run.size()),
+  pixman_composite_glyphs_no_mask(PIXMAN_OP_OVER, renderer.SolidFor(color), target.native().image,
+                                  0, 0, 0, 0, renderer.cache, static_cast<int>(renderer.run.size()),
                                   renderer.run.data());
-  pixman_image_set_clip_region32(target.Image(), nullptr);
+  pixman_image_set_clip_region32(target.native().image, nullptr);
   pixman_region32_fini(&region);
   pixman_glyph_cache_thaw(renderer.cache);
 

@@ -1,4 +1,4 @@
-#include "runtime/font_lookup.h"
+#include "runtime/freetype/font_lookup.h"
 
 #include <fontconfig/fontconfig.h>
 
