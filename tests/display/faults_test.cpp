@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "display/harness.h"
+#include "display/weston.h"
 // clang-format off
 #include <X11/Xutil.h>
 // clang-format on

@@ -94,6 +94,8 @@ class VirtualScreen {
   // `options` go to Xvfb as they are (e.g. "-extension", "MIT-SHM" to turn an extension off).
   explicit VirtualScreen(int width = 800, int height = 600,
                          const std::vector<std::string>& options = {});
+  // An X server someone else runs, on display `name` (":N").
+  static std::unique_ptr<VirtualScreen> Attach(const std::string& name);
   ~VirtualScreen();
   VirtualScreen(const VirtualScreen&) = delete;
   VirtualScreen& operator=(const VirtualScreen&) = delete;
@@ -105,6 +107,8 @@ class VirtualScreen {
   // Kills the server outright, as a crash would.
   void Kill();
 
+  // The top-level windows that are mapped (shown).
+  std::vector<Window> MappedTopLevels() const;
   // The mapped top-level window titled `title`, waiting up to `limit`; 0 if none.
   Window FindWindow(const std::string& title, std::chrono::milliseconds limit) const;
   Image Capture(Window window) const;
@@ -114,58 +118,23 @@ class VirtualScreen {
   void SetResources(const std::string& resources) const;
 
  private:
+  struct Attached {};
+  explicit VirtualScreen(Attached /*tag*/) {}
+
   std::string log_ = TempPath("xvfb.log");
-  std::unique_ptr<Child> server_;
+  std::unique_ptr<Child> server_;  // null when attached to someone else's
   std::string name_;
   Display* display_ = nullptr;
 };
 
-// A weston compositor nested in a VirtualScreen (its x11 backend, with the pixman renderer),
-// whose output shows on the host at the host's top-left.
-class NestedWeston {
- public:
-  // `scale` is the output's scale: 2 doubles every window's pixels. Returns once the shell has
-  // drawn its desktop and its start-up fade is over (ok() says whether it got there).
-  explicit NestedWeston(const VirtualScreen& host, int scale = 1);
-  ~NestedWeston();
-  NestedWeston(const NestedWeston&) = delete;
-  NestedWeston& operator=(const NestedWeston&) = delete;
-
-  bool ok() const { return ok_; }
-  std::string Log() const { return ReadFile(log_); }
-  void Kill();
-  // The window-close request to the topmost window (through a test module of ours).
-  void CloseTopmost() const;
-  // A key pressed and let go on weston's keyboard: it goes to the window with the focus.
-  void PressKey(unsigned long keysym) const;
-  // Environment changes that put a client on this compositor and on nothing else.
-  std::vector<std::string> ClientEnv() const;
-
-  // Where a window shows on the host: the only large black rectangle on weston's background
-  // (with any red of the label inside it), found in `image`; empty when there is none.
-  Box WindowBox(const Image& image) const;
-  // Waits until a window shows with red text in it and stands still on the host (two
-  // screenshots agree on its place); returns the last screenshot and the window's box, empty
-  // if it never did.
-  std::pair<Image, Box> WaitForWindow(std::chrono::milliseconds limit = kPatience) const;
-
- private:
-  const VirtualScreen& host_;
-  int scale_;
-  std::string runtime_dir_;
-  std::string socket_;
-  std::string log_ = TempPath("weston.log");
-  std::unique_ptr<Child> server_;
-  bool ok_ = false;
-};
-
-// Two environments for a Wayland client: decoration plugins looked for where the system keeps
-// them (whatever happens to be installed), and looked for where there are none.
-std::vector<std::vector<std::string>> WithAndWithoutDecorationPlugins();
-
 // Sends a key press and release to `window`, as the server would deliver them (but marked as
 // sent by a client).
 void SendKey(Display* display, Window window, unsigned long keysym);
+
+// The 32-bit items of the window's property `name`, up to `limit` of them; empty if missing.
+std::vector<long> Property32(Display* display, Window window, const char* name, long limit);
+// The window's _MOTIF_WM_HINTS decorations field, or -1 if the property or field is missing.
+long Decorations(Display* display, Window window);
 
 // Environment changes that put the program on X display `name` and nothing else.
 std::vector<std::string> X11Env(const std::string& name);

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "display/harness.h"
+#include "display/weston.h"
 
 namespace display_test {
 namespace {

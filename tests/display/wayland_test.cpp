@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "display/harness.h"
+#include "display/weston.h"
 // clang-format off
 #include <X11/keysym.h>
 // clang-format on

@@ -19,34 +19,6 @@ bool IsBlack(std::uint32_t pixel) {
   return pixel == 0;
 }
 
-// The 32-bit items of the window's property `name`, up to `limit` of them; empty if missing.
-std::vector<long> Property32(Display* display, Window window, const char* name, long limit) {
-  Atom type = 0;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long after = 0;
-  unsigned char* data = nullptr;
-  std::vector<long> values;
-  if (XGetWindowProperty(display, window, XInternAtom(display, name, True), 0, limit, False,
-                         AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
-      data && format == 32) {
-    // Xlib hands 32-bit items over as longs, sign-extended: keep the low 32 bits.
-    const auto* longs = reinterpret_cast<const long*>(data);
-    for (unsigned long i = 0; i < count; ++i) {
-      values.push_back(longs[i] & 0xFFFFFFFFL);
-    }
-  }
-  XFree(data);
-  return values;
-}
-
-// The window's _MOTIF_WM_HINTS decorations field, or -1 if the property or field is missing.
-long Decorations(Display* display, Window window) {
-  const std::vector<long> hints = Property32(display, window, "_MOTIF_WM_HINTS", 5);
-  const bool in_use = hints.size() >= 3 && (hints[0] & 2) != 0;
-  return in_use ? hints[2] : -1;
-}
-
 // The window's WM_CLASS class name.
 std::string ClassOf(Display* display, Window window) {
   XClassHint hint{};
