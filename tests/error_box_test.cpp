@@ -158,8 +158,9 @@ TEST(ErrorBox, LongMessagesWrapAtBlanksAndTheBoxGrowsWithTheScale) {
   rt::TextEngine doubled(2.0F);
   const rt::ErrorBoxLayout big = rt::LayOutErrorBox(doubled, kMessage);
   const rt::ErrorBoxLayout small = rt::LayOutErrorBox(text, kMessage);
-  // Font sizes round per scale (13 px, then 27 px), so about double rather than exactly.
-  EXPECT_NEAR(static_cast<double>(big.size.width) / small.size.width, 2.0, 0.1);
+  // Font sizes round per scale (13 px, then 27 px), and hinted advances grow a little unevenly
+  // (more so with GDI than with FreeType), so about double rather than exactly.
+  EXPECT_NEAR(static_cast<double>(big.size.width) / small.size.width, 2.0, 0.15);
   EXPECT_NEAR(static_cast<double>(big.size.height) / small.size.height, 2.0, 0.1);
 }
 

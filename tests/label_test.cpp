@@ -33,15 +33,15 @@ TEST_F(LabelTest, CaptionChangeFitsWidthAndHeightAndKeepsThePosition) {
   label.SetCaption(u"1");
   const float one_width = label.Width();
   EXPECT_GT(one_width, 0.0F);
-  // DejaVu Sans at 32 px is 38 px tall: 570 twips.
-  EXPECT_EQ(label.Height(), 570.0F);
+  EXPECT_GT(LineHeight(), 0.0F);
+  EXPECT_EQ(label.Height(), LineHeight());
   label.SetCaption(u"12345");
   EXPECT_GT(label.Width(), 4 * one_width);
   EXPECT_EQ(label.Left(), -250.0F);
   EXPECT_EQ(label.Top(), 77.0F);
   label.SetCaption(u"");
   EXPECT_EQ(label.Width(), 0.0F);
-  EXPECT_EQ(label.Height(), 570.0F);
+  EXPECT_EQ(label.Height(), LineHeight());
 }
 
 TEST_F(LabelTest, OnlyRealChangesAskForARepaint) {
@@ -93,7 +93,7 @@ TEST_F(LabelTest, PixelBoundsAreTwipsOverFifteen) {
   EXPECT_EQ(bounds.x, -10);
   EXPECT_EQ(bounds.y, 80);
   EXPECT_EQ(static_cast<float>(bounds.width) * 15.0F, label.Width());
-  EXPECT_EQ(bounds.height, 38);
+  EXPECT_EQ(static_cast<float>(bounds.height) * 15.0F, LineHeight());
 }
 
 }  // namespace

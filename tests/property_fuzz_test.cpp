@@ -70,7 +70,7 @@ class PropertyFuzz : public ::testing::Test, public Form1Fixture {
     ASSERT_LE(std::fabs(label.Top()), rt::Label::kCoordinateLimit);
     ASSERT_LE(label.Caption().size(), rt::Label::kCaptionLimit);
     ASSERT_EQ(label.Width(), WidthOf(label.Caption()));
-    ASSERT_EQ(label.Height(), 570.0F);
+    ASSERT_EQ(label.Height(), LineHeight());
     for (const auto& timer : form.Timers()) {
       ASSERT_GE(timer->Interval(), 0);
     }
