@@ -21,8 +21,9 @@ namespace {
 using Steady = std::chrono::steady_clock;
 
 // This process's voluntary context switches so far: each time it blocked, in a wait or
-// otherwise.
+// otherwise. Linux tells; elsewhere -1.
 long VoluntarySwitches() {
+#if defined(__linux__)
   std::ifstream status("/proc/self/status");
   std::string line;
   while (std::getline(status, line)) {
@@ -30,6 +31,7 @@ long VoluntarySwitches() {
       return std::atol(line.c_str() + line.find(':') + 1);
     }
   }
+#endif
   return -1;
 }
 
@@ -114,11 +116,15 @@ int main(int argc, char** argv) {
     std::printf("ticks made                 %8lld\n", backend.ticks_);
     std::printf("frames per second          %8.1f\n",
                 static_cast<double>(backend.presents_ - 1) / seconds);
-    std::printf("wake-ups per frame         %8.2f\n",
-                backend.presents_ > 1
-                    ? static_cast<double>(backend.switches_at_last_ - backend.switches_at_first_) /
-                          static_cast<double>(backend.presents_ - 1)
-                    : 0.0);
+    if (backend.switches_at_first_ >= 0) {
+      std::printf("wake-ups per frame         %8.2f\n",
+                  backend.presents_ > 1 ? static_cast<double>(backend.switches_at_last_ -
+                                                              backend.switches_at_first_) /
+                                              static_cast<double>(backend.presents_ - 1)
+                                        : 0.0);
+    } else {
+      std::printf("wake-ups per frame                -\n");
+    }
     if (toggles.size() >= 2) {
       const double mean =
           Ms(toggles.back() - toggles.front()) / static_cast<double>(toggles.size() - 1);

@@ -91,6 +91,10 @@ class Backend : public Clock {
   virtual void Present(WindowId window, std::span<const PixelRect> damage) = 0;
   // Returns once `deadline` has passed or events have arrived (appended to `events`).
   virtual void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) = 0;
+  // Tells the user, after its line on stderr, of a failure the program cannot go on from,
+  // where nobody may see stderr (a program started from the Start menu on Windows has no
+  // console); returns once it has been read. Where stderr is enough, it does nothing.
+  virtual void ShowFailure(const std::string& /*title*/, const std::string& /*message*/) {}
 };
 
 }  // namespace rt

@@ -34,7 +34,9 @@ int RunProject(const Project& project, Backend& backend) {
     EventLoop loop(project.name, backend, form, events, text, id);
     return loop.Run();
   } catch (const PlatformError& error) {
-    return ReportPlatformFailure(project, error);
+    const int status = ReportPlatformFailure(project, error);
+    backend.ShowFailure(project.name, error.what());
+    return status;
   }
 }
 

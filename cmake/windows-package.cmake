@@ -1,0 +1,38 @@
+# Packages of the Windows build. `cpack` in build/windows makes both:
+#   tarvel-<version>-windows-x64.zip        the portable program: run tarvel.exe from anywhere
+#   tarvel-<version>-windows-x64.exe        an installer (NSIS, with CPack's own template):
+#       Program Files\Tarvel, a Start-menu shortcut, an uninstaller, and an entry in
+#       Apps & features with the version and the publisher.
+foreach(text licence readme)
+  configure_file(${PROJECT_SOURCE_DIR}/resources/windows/${text}.txt.in
+                 ${PROJECT_BINARY_DIR}/${text}.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/${text}.txt DESTINATION .)
+endforeach()
+
+set(CPACK_GENERATOR "ZIP;NSIS")
+set(CPACK_PACKAGE_NAME Tarvel)
+set(CPACK_PACKAGE_VENDOR "Tarvel developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "A face drawn in characters that travels across a window")
+set(CPACK_PACKAGE_FILE_NAME tarvel-${PROJECT_VERSION}-windows-x64)
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Tarvel)
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_BINARY_DIR}/licence.txt)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+
+# The Start-menu shortcut "Tarvel" opens tarvel.exe, which sits at the top of the install.
+set(CPACK_PACKAGE_EXECUTABLES tarvel Tarvel)
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+set(CPACK_NSIS_PACKAGE_NAME Tarvel)
+set(CPACK_NSIS_DISPLAY_NAME Tarvel)
+set(CPACK_NSIS_INSTALLED_ICON_NAME tarvel.exe)
+set(CPACK_NSIS_MUI_ICON ${PROJECT_BINARY_DIR}/resources/tarvel.ico)
+set(CPACK_NSIS_MUI_UNIICON ${PROJECT_BINARY_DIR}/resources/tarvel.ico)
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+set(CPACK_NSIS_MODIFY_PATH OFF)
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Tarvel)
+# makensis from Debian's nsis package, making a 64-bit installer like the program it installs.
+set(CPACK_NSIS_EXECUTABLE makensis)
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
+include(CPack)

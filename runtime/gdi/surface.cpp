@@ -1,0 +1,41 @@
+// Surfaces for the GDI text engine: plain memory, filled row by row. GDI draws text into a
+// scratch bitmap of its own (see text_engine.cpp), so a surface keeps nothing more.
+#include <algorithm>
+#include <cstdint>
+#include <stdexcept>
+
+#include "runtime/surface.h"
+
+namespace rt {
+
+struct Surface::Native {};
+
+Surface::Surface(const PixelBuffer& buffer) : buffer_(buffer), native_(std::make_unique<Native>()) {
+  if (buffer.empty() || buffer.stride < buffer.width * 4 || buffer.stride % 4 != 0) {
+    throw std::invalid_argument("not a drawable pixel buffer");
+  }
+}
+
+Surface::~Surface() = default;
+
+bool Surface::Wraps(const PixelBuffer& buffer) const {
+  return buffer.pixels == buffer_.pixels && buffer.width == buffer_.width &&
+         buffer.height == buffer_.height && buffer.stride == buffer_.stride;
+}
+
+// Not const: it changes the pixels, if not the surface's own members.
+void Surface::Fill(const PixelRect& rect,  // NOLINT(readability-make-member-function-const)
+                   Color color) {
+  const PixelRect area = Intersect(rect, Bounds());
+  if (area.empty()) {
+    return;
+  }
+  const std::uint32_t pixel = (std::uint32_t{color.red} << 16) | (std::uint32_t{color.green} << 8) |
+                              std::uint32_t{color.blue};
+  for (int y = area.y; y < area.y + area.height; ++y) {
+    std::uint32_t* row = buffer_.Row(y) + area.x;
+    std::fill(row, row + area.width, pixel);
+  }
+}
+
+}  // namespace rt
