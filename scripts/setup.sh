@@ -17,12 +17,15 @@ run_packages=(
 )
 # The test frameworks; display servers to run it on (Xvfb, and weston with the headers for the
 # tests' own module) and Xlib to look at them; screenshots; memory checking; static analysis;
-# the desktop and packaging checkers; the manual page reader.
+# the desktop and packaging checkers; the manual page reader. For the Windows build: the
+# mingw-w64 cross compiler, Wine to run what it makes, NSIS for the installer, and icoutils to
+# read the executable's resources back.
 test_packages=(
   googletest libgtest-dev libbenchmark-dev bc
   xvfb weston libweston-10-dev libx11-dev x11-utils imagemagick
   valgrind clang-format clang-tidy cppcheck
   desktop-file-utils appstream dpkg-dev lintian man-db
+  g++-mingw-w64-x86-64-posix wine64 nsis icoutils
 )
 
 case "${1:-}" in

@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
-# Sets Tarvel up where needed, builds everything and runs every check (about six minutes on two
+# Sets Tarvel up where needed, builds everything and runs every check (about ten minutes on two
 # cores):
-#   1. formatting, clang-tidy and cppcheck;
+#   1. formatting, clang-tidy and cppcheck, over the Linux and the Windows sources;
 #   2. the release build's tests: headless, real-display (X11 and Wayland servers of their own),
 #      soak, valgrind, hardening, dependencies, manual page, install and package;
-#   3. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+#   3. the Windows build (cross-built with mingw-w64), its tests run under Wine on an X server
+#      of their own: the headless suite, the real window, its resources, zip and installer;
+#   4. the same Linux suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh test
 cmake --preset release >/dev/null
 cmake --build --preset release
+cmake --preset windows >/dev/null
 bash scripts/static-analysis.sh
 ctest --preset release
+
+cmake --build --preset windows
+ctest --preset windows
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan
