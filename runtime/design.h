@@ -17,6 +17,7 @@ struct FontDesign {
   bool underline = false;
   bool strikeout = false;
   int charset = 0;
+  friend bool operator==(const FontDesign&, const FontDesign&) = default;
 };
 
 struct LabelDesign {

@@ -36,6 +36,9 @@ class Surface {
   Native& native() const { return *native_; }
 
  private:
+  // `buffer`, once it is known to be one to draw on.
+  static const PixelBuffer& Drawable(const PixelBuffer& buffer);
+
   PixelBuffer buffer_;
   std::unique_ptr<Native> native_;
 };

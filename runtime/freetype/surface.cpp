@@ -5,11 +5,8 @@
 
 namespace rt {
 
-Surface::Surface(const PixelBuffer& buffer) : buffer_(buffer) {
-  if (buffer.empty() || buffer.stride < buffer.width * 4 || buffer.stride % 4 != 0) {
-    throw std::invalid_argument("not a drawable pixel buffer");
-  }
-  native_ = std::make_unique<Native>();
+Surface::Surface(const PixelBuffer& buffer)
+    : buffer_(Drawable(buffer)), native_(std::make_unique<Native>()) {
   native_->image = pixman_image_create_bits_no_clear(PIXMAN_x8r8g8b8, buffer.width, buffer.height,
                                                      buffer.pixels, buffer.stride);
   if (!native_->image) {
@@ -19,11 +16,6 @@ Surface::Surface(const PixelBuffer& buffer) : buffer_(buffer) {
 
 Surface::~Surface() {
   pixman_image_unref(native_->image);
-}
-
-bool Surface::Wraps(const PixelBuffer& buffer) const {
-  return buffer.pixels == buffer_.pixels && buffer.width == buffer_.width &&
-         buffer.height == buffer_.height && buffer.stride == buffer_.stride;
 }
 
 // Not const: it changes the pixels, if not the surface's own members.

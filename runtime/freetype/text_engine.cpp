@@ -219,10 +219,7 @@ TextEngine::Font& TextEngine::FontAt(int font) const {
 
 int TextEngine::OpenFont(const FontDesign& design) {
   for (std::size_t i = 0; i < fonts_.size(); ++i) {
-    const FontDesign& open = fonts_[i]->design;
-    if (open.family == design.family && open.points == design.points &&
-        open.weight == design.weight && open.italic == design.italic &&
-        open.underline == design.underline && open.strikeout == design.strikeout) {
+    if (fonts_[i]->design == design) {
       return static_cast<int>(i);
     }
   }

@@ -2,7 +2,6 @@
 // scratch bitmap of its own (see text_engine.cpp), so a surface keeps nothing more.
 #include <algorithm>
 #include <cstdint>
-#include <stdexcept>
 
 #include "runtime/surface.h"
 
@@ -10,18 +9,10 @@ namespace rt {
 
 struct Surface::Native {};
 
-Surface::Surface(const PixelBuffer& buffer) : buffer_(buffer), native_(std::make_unique<Native>()) {
-  if (buffer.empty() || buffer.stride < buffer.width * 4 || buffer.stride % 4 != 0) {
-    throw std::invalid_argument("not a drawable pixel buffer");
-  }
-}
+Surface::Surface(const PixelBuffer& buffer)
+    : buffer_(Drawable(buffer)), native_(std::make_unique<Native>()) {}
 
 Surface::~Surface() = default;
-
-bool Surface::Wraps(const PixelBuffer& buffer) const {
-  return buffer.pixels == buffer_.pixels && buffer.width == buffer_.width &&
-         buffer.height == buffer_.height && buffer.stride == buffer_.stride;
-}
 
 // Not const: it changes the pixels, if not the surface's own members.
 void Surface::Fill(const PixelRect& rect,  // NOLINT(readability-make-member-function-const)

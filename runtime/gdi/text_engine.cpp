@@ -15,6 +15,7 @@
 #include <string>
 
 #include "runtime/backend.h"
+#include "runtime/gdi/dib_section.h"
 #include "runtime/surface.h"
 #include "runtime/text.h"
 #include "runtime/text_engine.h"
@@ -93,15 +94,8 @@ struct TextEngine::Renderer {
     }
     const PixelSize grown{std::max(size.width, scratch_size.width),
                           std::max(size.height, scratch_size.height)};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = grown.width;
-    info.bmiHeader.biHeight = -grown.height;  // top-down, as the runtime's buffers are
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP made = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::uint32_t* pixels = nullptr;
+    HBITMAP made = gdi::MakeDibSection(dc, grown, pixels);
     if (!made) {
       throw PlatformError("cannot draw text: no memory for a bitmap");
     }
@@ -112,7 +106,7 @@ struct TextEngine::Renderer {
       original_bitmap = previous;
     }
     scratch = made;
-    scratch_pixels = static_cast<std::uint32_t*>(bits);
+    scratch_pixels = pixels;
     scratch_size = grown;
   }
 };
@@ -168,10 +162,7 @@ TextEngine::Font& TextEngine::FontAt(int font) const {
 
 int TextEngine::OpenFont(const FontDesign& design) {
   for (std::size_t i = 0; i < fonts_.size(); ++i) {
-    const FontDesign& open = fonts_[i]->design;
-    if (open.family == design.family && open.points == design.points &&
-        open.weight == design.weight && open.italic == design.italic &&
-        open.underline == design.underline && open.strikeout == design.strikeout) {
+    if (fonts_[i]->design == design) {
       return static_cast<int>(i);
     }
   }

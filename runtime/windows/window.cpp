@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "runtime/gdi/dib_section.h"
 #include "runtime/rect.h"
 #include "runtime/text.h"
 #include "runtime/windows/dpi.h"
@@ -124,15 +125,8 @@ Window::~Window() {
 }
 
 void Window::MakeBitmap() {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = size_.width;
-  info.bmiHeader.biHeight = -size_.height;  // top-down: row 0 is the top, as the runtime draws
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP made = CreateDIBSection(bitmap_dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::uint32_t* pixels = nullptr;
+  HBITMAP made = gdi::MakeDibSection(bitmap_dc_, size_, pixels);
   if (!made) {
     throw PlatformError("cannot make a window's bitmap (" + LastError() + ")");
   }
@@ -143,7 +137,7 @@ void Window::MakeBitmap() {
     original_bitmap_ = previous;
   }
   bitmap_ = made;
-  pixels_ = {static_cast<std::uint32_t*>(bits), size_.width, size_.height, size_.width * 4};
+  pixels_ = {pixels, size_.width, size_.height, size_.width * 4};
 }
 
 PixelBuffer Window::Buffer() {
