@@ -103,13 +103,9 @@ TEST(Faults, RunTimeErrorIsReportedInABoxAndEndsWithStatusOneOnceDismissed) {
   Window parent = 0;
   EXPECT_TRUE(XGetTransientForHint(screen.display(), box, &parent));
   EXPECT_EQ(parent, screen.FindWindow("Form1", 1s));
-  auto ink = [](const Image& shot) {
-    return std::count_if(shot.pixels.begin(), shot.pixels.end(),
-                         [](std::uint32_t p) { return (p & 0x808080) == 0; });
-  };
   const Image image = CaptureUntil([&] { return screen.Capture(box); },
-                                   [&ink](const Image& shot) { return ink(shot) > 100; });
-  EXPECT_GT(ink(image), 100) << SaveScreenshot(image, "x11-error-box");
+                                   [](const Image& shot) { return DarkInk(shot) > 100; });
+  EXPECT_GT(DarkInk(image), 100) << SaveScreenshot(image, "x11-error-box");
   EXPECT_EQ(image.At(2, 2), 0xF0F0F0U) << SaveScreenshot(image, "x11-error-box");
   EXPECT_FALSE(tarvel.WaitFor(300ms)) << "ended before the box was dismissed";
   screen.SendDeleteWindow(box);

@@ -135,6 +135,21 @@ Image CaptureUntil(const std::function<Image()>& capture,
   }
 }
 
+long DarkInk(const Image& image) {
+  return static_cast<long>(std::count_if(image.pixels.begin(), image.pixels.end(),
+                                         [](std::uint32_t p) { return (p & 0x808080) == 0; }));
+}
+
+double SolidRedShare(const Image& image) {
+  long ink = 0;
+  long solid = 0;
+  for (const std::uint32_t pixel : image.pixels) {
+    ink += IsRed(pixel);
+    solid += pixel == 0xFF0000;
+  }
+  return ink == 0 ? 0.0 : static_cast<double>(solid) / static_cast<double>(ink);
+}
+
 bool WhollyInside(const Box& box, const Box& within) {
   return !box.empty() && box.left > within.left && box.top > within.top &&
          box.right < within.right && box.bottom < within.bottom;

@@ -79,6 +79,13 @@ Image CaptureUntil(const std::function<Image()>& capture,
                    const std::function<bool(const Image&)>& done,
                    std::chrono::milliseconds limit = kPatience);
 
+// How many pixels are dark (each of red, green and blue below half): an error box's ink.
+long DarkInk(const Image& image);
+
+// The share of the red text's pixels that are solid red (0xFF0000), not half-tones: text laid
+// out at its size is mostly solid, an upscaled rendering smeared. 0 without red.
+double SolidRedShare(const Image& image);
+
 // Whether `box` lies wholly inside `within`, touching none of its edges: only then is none of
 // the label's ink cut off.
 bool WhollyInside(const Box& box, const Box& within);

@@ -126,15 +126,7 @@ TEST_F(WindowsDisplay, DoubledDpiDoublesTheWindowAndDrawsItsTextCrisp) {
   const Box red = BoundsOf(image, IsRed);
   EXPECT_TRUE(WhollyInside(red, whole)) << SaveScreenshot(image, "windows-dpi192");
   EXPECT_GT(red.height(), 45) << SaveScreenshot(image, "windows-dpi192");
-  long ink = 0;
-  long solid = 0;
-  for (const std::uint32_t pixel : image.pixels) {
-    ink += IsRed(pixel);
-    solid += pixel == 0xFF0000;
-  }
-  ASSERT_GT(ink, 0);
-  EXPECT_GT(static_cast<double>(solid) / static_cast<double>(ink), 0.5)
-      << SaveScreenshot(image, "windows-dpi192");
+  EXPECT_GT(SolidRedShare(image), 0.5) << SaveScreenshot(image, "windows-dpi192");
   screen->SendDeleteWindow(window);
   EXPECT_EQ(program->WaitFor(kEnding), std::optional<int>(0)) << ReadFile(err);
 }
@@ -148,13 +140,9 @@ TEST_F(WindowsDisplay, RunTimeErrorShowsTheBoxWhichEnterDismissesWithStatusOne) 
   Window parent = 0;
   EXPECT_TRUE(XGetTransientForHint(screen->display(), box, &parent));
   EXPECT_EQ(parent, screen->FindWindow("Form1", kStartUp));
-  auto ink = [](const Image& shot) {
-    return std::count_if(shot.pixels.begin(), shot.pixels.end(),
-                         [](std::uint32_t p) { return (p & 0x808080) == 0; });
-  };
   const Image image = CaptureUntil([&] { return screen->Capture(box); },
-                                   [&ink](const Image& shot) { return ink(shot) > 100; });
-  EXPECT_GT(ink(image), 100) << SaveScreenshot(image, "windows-error-box");
+                                   [](const Image& shot) { return DarkInk(shot) > 100; });
+  EXPECT_GT(DarkInk(image), 100) << SaveScreenshot(image, "windows-error-box");
   EXPECT_FALSE(program->WaitFor(300ms)) << "ended before the box was dismissed";
   SendKey(screen->display(), box, XK_Return);
   EXPECT_EQ(program->WaitFor(kEnding), std::optional<int>(1)) << ReadFile(err);
