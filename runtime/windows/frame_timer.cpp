@@ -29,7 +29,11 @@ FrameTimer::~FrameTimer() {
   CloseHandle(timer_);
 }
 
-void FrameTimer::Arm(Duration delay) {
+void FrameTimer::ArmFor(TimePoint deadline, Duration delay) {
+  if (armed_for_ == deadline) {
+    return;
+  }
+  armed_for_ = deadline;
   // Negative: relative to now, in units of 100 ns; rounded up, so it never fires early.
   const long long units = (std::max(delay, Duration::zero()).count() + 99) / 100;
   LARGE_INTEGER due;

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "runtime/clock.h"
 
 namespace rt::windows {
@@ -20,12 +22,17 @@ class FrameTimer {
 
   HANDLE handle() const { return timer_; }
   bool high_resolution() const { return high_resolution_; }
-  // Signals the timer once `delay` from now (at once when it is not positive).
-  void Arm(Duration delay);
+  // Signals the timer once at `deadline`, `delay` from now (at once when it is not positive).
+  // A timer already set for that deadline and not yet fired is left as it is, which saves a
+  // call to the system when a message cut a wait short.
+  void ArmFor(TimePoint deadline, Duration delay);
+  // Tells the timer that a wait saw it fire (it then rests until armed again).
+  void Fired() { armed_for_.reset(); }
 
  private:
   HANDLE timer_ = nullptr;
   bool high_resolution_ = false;
+  std::optional<TimePoint> armed_for_;
 };
 
 }  // namespace rt::windows

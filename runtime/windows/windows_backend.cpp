@@ -82,18 +82,20 @@ void WindowsBackend::Dispatch() {
 }
 
 void WindowsBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) {
-  // The one wait: the thread's messages and the frame timer, until the deadline.
-  for (;;) {
+  // The one wait: the thread's messages and the frame timer, until the deadline. Under Wine
+  // every message call is a round trip to its server and costs a wake-up of its own, so the
+  // queue is read only when the wait says something is in it (or once, when there is no time
+  // to wait at all).
+  if (queue_.empty() && Now() >= deadline) {
     Dispatch();
-    if (!queue_.empty() || Now() >= deadline) {
-      break;
-    }
+  }
+  while (queue_.empty() && Now() < deadline) {
     HANDLE timer = timer_.handle();
     DWORD waited_on = 0;
     DWORD timeout = INFINITE;
     if (deadline != kNoDeadline) {
       const Duration left = deadline - Now();
-      timer_.Arm(left);
+      timer_.ArmFor(deadline, left);
       waited_on = 1;
       if (!timer_.high_resolution()) {
         // An ordinary timer fires on the system's tick; the wait's own limit, in whole
@@ -102,10 +104,16 @@ void WindowsBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& eve
       }
     }
     // Messages already seen but not taken count too, so none can wait unnoticed.
-    if (MsgWaitForMultipleObjectsEx(waited_on, waited_on ? &timer : nullptr, timeout, QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE) == WAIT_FAILED) {
+    const DWORD woke = MsgWaitForMultipleObjectsEx(waited_on, waited_on ? &timer : nullptr, timeout,
+                                                   QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woke == WAIT_FAILED) {
       throw PlatformError("cannot wait for the display (error " + std::to_string(GetLastError()) +
                           ")");
+    }
+    if (waited_on && woke == WAIT_OBJECT_0) {
+      timer_.Fired();
+    } else {
+      Dispatch();  // messages, or the ordinary timer's limit: look before waiting again
     }
   }
   events.insert(events.end(), queue_.begin(), queue_.end());
