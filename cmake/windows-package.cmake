@@ -17,7 +17,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "A face drawn in characters that travels a
 set(CPACK_PACKAGE_FILE_NAME tarvel-${PROJECT_VERSION}-windows-x64)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Tarvel)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_BINARY_DIR}/licence.txt)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# The zip unpacks into a folder of its own (cmake/windows-package-per-generator.cmake); the
+# installer chooses its folder itself.
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/windows-package-per-generator.cmake)
 
 # The Start-menu shortcut "Tarvel" opens tarvel.exe, which sits at the top of the install.
 set(CPACK_PACKAGE_EXECUTABLES tarvel Tarvel)
