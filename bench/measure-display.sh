@@ -89,7 +89,7 @@ outside=$(env "${x11_env[@]}" "$build/bench/tarvel_first_pixel" "$build/form1/ta
 labels=("threads" "peak resident memory" "CPU, share of one core" "voluntary switches a second"
         "involuntary switches a second" "shared objects mapped" "GL, EGL or Mesa mapped")
 probe_labels=("first frame after main (in-process)" "frames presented" "ticks made"
-              "frames a second" "wake-ups a frame" "Timer2 mean period")
+              "frames a second" "frame period asked" "wake-ups a frame" "Timer2 mean period")
 printf '%-38s %-16s %s\n' "what (${seconds} s each)" "X11 (Xvfb)" "Wayland (weston)"
 for i in "${!labels[@]}"; do
   printf '%-38s %-16s %s\n' "${labels[$i]}" "${x11_figures[$i]}" "${wayland_figures[$i]}"

@@ -116,6 +116,7 @@ int main(int argc, char** argv) {
     std::printf("ticks made                 %8lld\n", backend.ticks_);
     std::printf("frames per second          %8.1f\n",
                 static_cast<double>(backend.presents_ - 1) / seconds);
+    std::printf("frame period asked         %8.2f ms\n", Ms(backend.FramePeriod()));
     if (backend.switches_at_first_ >= 0) {
       std::printf("wake-ups per frame         %8.2f\n",
                   backend.presents_ > 1 ? static_cast<double>(backend.switches_at_last_ -
