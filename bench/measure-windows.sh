@@ -42,8 +42,7 @@ build/release/bench/tarvel_first_pixel "$work/launch" >/dev/null
 row "launch to first red pixel (warm)" "$(build/release/bench/tarvel_first_pixel "$work/launch")"
 
 # What the process sees of itself: frames, ticks, the frame period, Timer2.
-# (It cannot count its own wake-ups on Windows; the switches below are counted from outside.)
-"$WINE" "$probe" "$seconds" 2>/dev/null | tr -d '\r' | grep -v '^wake-ups' | while read -r line; do
+"$WINE" "$probe" "$seconds" 2>/dev/null | tr -d '\r' | while read -r line; do
   row "$(sed 's/ \{2,\}.*//' <<<"$line")" "$(sed 's/^.\{27\}//; s/^ *//' <<<"$line")"
 done
 
