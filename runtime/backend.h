@@ -54,14 +54,16 @@ enum class Key { kOther, kEnter, kEscape, kSpace };
 
 struct WindowEvent {
   enum class Kind {
-    kCloseRequested,  // the window-close command, or the process was asked to end
-    kResized,         // `size`: the new client size in device pixels
-    kExposed,         // what was shown is gone and must be presented again
-    kFrameReady,      // the display is ready for another frame
-    kScaleChanged,    // `scale`: the window now shows at a new scale; `size` as for kResized
-    kKeyPressed,      // `key`, on a dialog
-    kButtonPressed,   // `point`, on a dialog
-    kButtonReleased,  // `point`, on a dialog
+    kCloseRequested,     // the window-close command, or the process was asked to end
+    kResized,            // `size`: the new client size in device pixels
+    kExposed,            // what was shown is gone and must be presented again
+    kFrameReady,         // the display is ready for another frame
+    kScaleChanged,       // `scale`: the window now shows at a new scale; `size` as for kResized
+    kKeyPressed,         // `key`, on a dialog
+    kButtonPressed,      // `point`, on a dialog
+    kButtonReleased,     // `point`, on a dialog
+    kVisibilityChanged,  // `visible`: whether anyone can see the window now (not minimised,
+                         // covered, on a locked screen or in a hidden tab)
   };
   Kind kind = Kind::kCloseRequested;
   WindowId window = kNoWindow;
@@ -69,6 +71,7 @@ struct WindowEvent {
   float scale = 1.0F;
   Key key = Key::kOther;
   PixelPoint point{};
+  bool visible = true;
 };
 
 class Backend : public Clock {

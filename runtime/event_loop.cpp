@@ -100,7 +100,7 @@ bool EventLoop::Handle(const std::vector<WindowEvent>& events, bool& repaint_all
   return true;
 }
 
-int EventLoop::Run() {
+std::optional<int> EventLoop::Start() {
   if (const Events::Binding* load = events_.Load()) {
     if (!Dispatch(*load)) {
       return 1;
@@ -117,50 +117,67 @@ int EventLoop::Run() {
   }
   // The first frame is drawn before the window is shown, so it never appears unpainted.
   Paint(true);
-  const Duration period = backend_.FramePeriod();
-  TimePoint next_frame = backend_.Now() + period;
-  // Whether the display stopped answering (the window is hidden): ticks then go by the clock.
-  bool display_silent = false;
-  for (;;) {
-    // While the display is still showing the last frame, its call back paces the next one;
-    // it gets one period more than the clock would before the clock takes over.
-    const bool awaiting_display = !backend_.CanPresent(window_);
-    const TimePoint wake = awaiting_display && !display_silent ? next_frame + period : next_frame;
-    pending_.clear();
-    backend_.WaitUntil(wake, pending_);
-    repaint_all = false;
-    frame_ready = false;
-    if (!Handle(pending_, repaint_all, frame_ready)) {
-      return 0;
-    }
-    const TimePoint now = backend_.Now();
-    bool frame = false;
-    if (frame_ready) {
-      display_silent = false;
-      // A display that calls back far sooner than a frame period does not set the pace.
-      frame = now >= next_frame - period / 2;
-      if (!frame) {
-        Paint(repaint_all);
-        continue;
-      }
-    } else if (now >= wake) {
-      frame = true;
-      display_silent = awaiting_display;
-    }
+  period_ = backend_.FramePeriod();
+  next_frame_ = backend_.Now() + period_;
+  display_silent_ = false;
+  return std::nullopt;
+}
+
+TimePoint EventLoop::NextWake() {
+  // While the display is still showing the last frame, its call back paces the next one;
+  // it gets one period more than the clock would before the clock takes over.
+  awaiting_display_ = !backend_.CanPresent(window_);
+  wake_ = awaiting_display_ && !display_silent_ ? next_frame_ + period_ : next_frame_;
+  return wake_;
+}
+
+std::optional<int> EventLoop::Step(const std::vector<WindowEvent>& events) {
+  bool repaint_all = false;
+  bool frame_ready = false;
+  if (!Handle(events, repaint_all, frame_ready)) {
+    return 0;
+  }
+  const TimePoint now = backend_.Now();
+  bool frame = false;
+  if (frame_ready) {
+    display_silent_ = false;
+    // A display that calls back far sooner than a frame period does not set the pace.
+    frame = now >= next_frame_ - period_ / 2;
     if (!frame) {
-      if (repaint_all) {
-        Paint(true);
-      }
-      continue;
+      Paint(repaint_all);
+      return std::nullopt;
     }
-    if (!Tick(now)) {
-      return 1;
+  } else if (now >= wake_) {
+    frame = true;
+    display_silent_ = awaiting_display_;
+  }
+  if (!frame) {
+    if (repaint_all) {
+      Paint(true);
     }
-    Paint(repaint_all);
-    // The clock's rhythm is kept without drift; a frame the display called for starts afresh.
-    next_frame = frame_ready ? now + period : next_frame + period;
-    if (next_frame <= now) {
-      next_frame = now + period;
+    return std::nullopt;
+  }
+  if (!Tick(now)) {
+    return 1;
+  }
+  Paint(repaint_all);
+  // The clock's rhythm is kept without drift; a frame the display called for starts afresh.
+  next_frame_ = frame_ready ? now + period_ : next_frame_ + period_;
+  if (next_frame_ <= now) {
+    next_frame_ = now + period_;
+  }
+  return std::nullopt;
+}
+
+int EventLoop::Run() {
+  if (const std::optional<int> status = Start()) {
+    return *status;
+  }
+  for (;;) {
+    pending_.clear();
+    backend_.WaitUntil(NextWake(), pending_);
+    if (const std::optional<int> status = Step(pending_)) {
+      return *status;
     }
   }
 }

@@ -12,6 +12,7 @@
 // tick per period with nothing painted.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,15 @@ class EventLoop {
   // (returns 0) or a handler raises a run-time error (reports it, returns 1).
   int Run();
 
+  // The same loop turned inside out, for a platform that calls the program for each frame
+  // and never lets it block (the browser). Start raises Load and presents the first frame;
+  // then, before each wait, the caller asks NextWake when to wake, waits until then (or until
+  // events arrive) and hands that wait's events to Step. Start and Step return the exit
+  // status once the program has ended.
+  std::optional<int> Start();
+  TimePoint NextWake();
+  std::optional<int> Step(const std::vector<WindowEvent>& events);
+
  private:
   // Runs one handler; false when it raised a run-time error, which is then reported.
   bool Dispatch(const Events::Binding& binding);
@@ -51,6 +61,14 @@ class EventLoop {
   Painter painter_;
   bool repaint_all_pending_ = false;
   std::vector<WindowEvent> pending_;
+  Duration period_{};
+  TimePoint next_frame_{};
+  // Whether the display stopped answering (the window is hidden): ticks then go by the clock.
+  bool display_silent_ = false;
+  // What the current wait was armed for: its deadline, and whether the display was still
+  // showing the last frame when it began.
+  TimePoint wake_{};
+  bool awaiting_display_ = false;
 };
 
 // Prints one run-time error report to stderr, then shows it in a box over `parent` (through
