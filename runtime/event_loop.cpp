@@ -1,5 +1,7 @@
 #include "runtime/event_loop.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <utility>
 
@@ -8,6 +10,16 @@
 #include "runtime/text_engine.h"
 
 namespace rt {
+
+namespace {
+
+// While nobody can see the window, the timers are caught up this often.
+constexpr Duration kUnseenWake = std::chrono::seconds(1);
+// Frames the clock paces, for a display that calls back at once, before its phase is tried
+// again.
+constexpr int kClockFramesBeforeRetry = 30;
+
+}  // namespace
 
 void ReportRunTimeError(const std::string& program, const std::string& handler,
                         const std::string& what, Backend& backend, TextEngine& text,
@@ -67,8 +79,18 @@ void EventLoop::Paint(bool everything) {
   backend_.Present(window_, painter_.Paint(form_, backend_.Buffer(window_), everything));
 }
 
-bool EventLoop::Handle(const std::vector<WindowEvent>& events, bool& repaint_all,
-                       bool& frame_ready) {
+bool EventLoop::CatchUp(TimePoint now) {
+  while (next_frame_ <= now) {
+    if (!Tick(next_frame_)) {
+      return false;
+    }
+    last_frame_ = next_frame_;
+    next_frame_ += period_;
+  }
+  return true;
+}
+
+bool EventLoop::Handle(const std::vector<WindowEvent>& events, Batch& batch) {
   for (const WindowEvent& event : events) {
     if (event.window != window_ && event.window != kNoWindow) {
       continue;
@@ -79,19 +101,22 @@ bool EventLoop::Handle(const std::vector<WindowEvent>& events, bool& repaint_all
         return false;
       case WindowEvent::Kind::kResized:
         form_.WindowResized(event.size);
-        repaint_all = true;
+        batch.repaint_all = true;
         break;
       case WindowEvent::Kind::kScaleChanged:
         // Text is laid out afresh at the new size; twips keep their length.
         text_.SetScale(event.scale);
         form_.Rescale(kTwipsPerPixelAt96Dpi / event.scale, event.size);
-        repaint_all = true;
+        batch.repaint_all = true;
         break;
       case WindowEvent::Kind::kExposed:
-        repaint_all = true;
+        batch.repaint_all = true;
         break;
       case WindowEvent::Kind::kFrameReady:
-        frame_ready = true;
+        batch.frame_ready = true;
+        break;
+      case WindowEvent::Kind::kVisibilityChanged:
+        batch.visible = event.visible;
         break;
       default:
         break;  // a form takes no input
@@ -108,51 +133,110 @@ std::optional<int> EventLoop::Start() {
   }
   // Whatever the display has said already (the scale it shows the window at, say) applies
   // before the first frame.
-  bool repaint_all = false;
-  bool frame_ready = false;
+  Batch batch;
   pending_.clear();
   backend_.WaitUntil(backend_.Now(), pending_);
-  if (!Handle(pending_, repaint_all, frame_ready)) {
+  if (!Handle(pending_, batch)) {
     return 0;
   }
   // The first frame is drawn before the window is shown, so it never appears unpainted.
   Paint(true);
   period_ = backend_.FramePeriod();
-  next_frame_ = backend_.Now() + period_;
-  display_silent_ = false;
+  last_frame_ = backend_.Now();
+  next_frame_ = last_frame_ + period_;
+  visible_ = batch.visible.value_or(true);
+  silent_ = false;
+  unseen_wake_ = last_frame_ + kUnseenWake;
+  moved_phase_ = false;
+  clock_frames_ = 0;
   return std::nullopt;
 }
 
 TimePoint EventLoop::NextWake() {
-  // While the display is still showing the last frame, its call back paces the next one;
-  // it gets one period more than the clock would before the clock takes over.
+  if (Unseen()) {
+    wake_ = unseen_wake_;
+    return wake_;
+  }
+  // While the display is still showing the last frame, its call paces the next one; one that
+  // has not come a period after it was due says the window is hidden.
   awaiting_display_ = !backend_.CanPresent(window_);
-  wake_ = awaiting_display_ && !display_silent_ ? next_frame_ + period_ : next_frame_;
+  wake_ = awaiting_display_ ? std::max(next_frame_, last_frame_ + period_) + period_ : next_frame_;
   return wake_;
 }
 
+bool EventLoop::FrameOnCall(TimePoint now) {
+  const Duration since = now - last_frame_;
+  if (since >= period_ / 2) {
+    // The display's own rhythm, whatever its phase: the frame follows its call.
+    moved_phase_ = false;
+    clock_frames_ = 0;
+    return true;
+  }
+  if (!moved_phase_) {
+    // Far sooner than a period: the display repaints on a rhythm of its own and called just
+    // after the frame reached it. The next call is a period after this one; so is the frame.
+    next_frame_ = now + period_;
+    moved_phase_ = true;
+  } else {
+    // As soon again after moving the phase: this display calls back whenever it is given a
+    // frame, and the clock paces, trying the display's phase again now and then.
+    next_frame_ = last_frame_ + period_;
+    if (++clock_frames_ >= kClockFramesBeforeRetry) {
+      moved_phase_ = false;
+      clock_frames_ = 0;
+    }
+  }
+  return false;
+}
+
+std::optional<int> EventLoop::StepUnseen(const Batch& batch, TimePoint now, bool was_unseen) {
+  if (!CatchUp(now)) {
+    return 1;
+  }
+  if (Unseen()) {
+    if (!was_unseen || now >= unseen_wake_) {
+      unseen_wake_ = now + kUnseenWake;
+    }
+    repaint_all_pending_ = repaint_all_pending_ || batch.repaint_all;
+    return std::nullopt;
+  }
+  // Seen again: this frame shows where the ticks have got to, and frames go on from here.
+  Paint(true);
+  last_frame_ = now;
+  awaiting_display_ = false;
+  moved_phase_ = false;
+  clock_frames_ = 0;
+  return std::nullopt;
+}
+
 std::optional<int> EventLoop::Step(const std::vector<WindowEvent>& events) {
-  bool repaint_all = false;
-  bool frame_ready = false;
-  if (!Handle(events, repaint_all, frame_ready)) {
+  Batch batch;
+  if (!Handle(events, batch)) {
     return 0;
   }
   const TimePoint now = backend_.Now();
+  const bool was_unseen = Unseen();
+  if (batch.visible) {
+    visible_ = *batch.visible;
+  }
+  if (batch.frame_ready) {
+    silent_ = false;  // a display that calls back shows the window
+  } else if (!was_unseen && awaiting_display_ && now >= wake_) {
+    silent_ = true;
+  }
+  if (was_unseen || Unseen()) {
+    return StepUnseen(batch, now, was_unseen);
+  }
   bool frame = false;
-  if (frame_ready) {
-    display_silent_ = false;
-    // A display that calls back far sooner than a frame period does not set the pace.
-    frame = now >= next_frame_ - period_ / 2;
-    if (!frame) {
-      Paint(repaint_all);
-      return std::nullopt;
-    }
+  bool called = false;
+  if (batch.frame_ready && awaiting_display_) {
+    awaiting_display_ = false;
+    frame = called = FrameOnCall(now);
   } else if (now >= wake_) {
     frame = true;
-    display_silent_ = awaiting_display_;
   }
   if (!frame) {
-    if (repaint_all) {
+    if (batch.repaint_all) {
       Paint(true);
     }
     return std::nullopt;
@@ -160,12 +244,13 @@ std::optional<int> EventLoop::Step(const std::vector<WindowEvent>& events) {
   if (!Tick(now)) {
     return 1;
   }
-  Paint(repaint_all);
+  Paint(batch.repaint_all);
   // The clock's rhythm is kept without drift; a frame the display called for starts afresh.
-  next_frame_ = frame_ready ? now + period_ : next_frame_ + period_;
+  next_frame_ = called ? now + period_ : next_frame_ + period_;
   if (next_frame_ <= now) {
     next_frame_ = now + period_;
   }
+  last_frame_ = now;
   return std::nullopt;
 }
 

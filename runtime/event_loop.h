@@ -7,9 +7,12 @@
 // effect reaches the screen.
 //
 // Frames come from an absolute deadline one frame period apart. A display that says when it
-// has shown a frame sets the pace instead: the next frame follows its call, and while it does
-// not call (the window is hidden) the deadline takes over again, so the count goes on at one
-// tick per period with nothing painted.
+// is ready for the next frame (a compositor's frame callback) sets the phase instead: a frame
+// follows each of its calls, at once when it comes about a period after the last frame, else at
+// the display's own next call time (see Step). While nobody can see the window (the platform
+// says so, or the display stops calling), the loop wakes once a second and runs the ticks of
+// every frame that fell due since, one frame apart as if they had been shown, painting nothing;
+// shown again, the first frame is exactly where continuous ticking would have got to.
 #pragma once
 
 #include <optional>
@@ -44,13 +47,28 @@ class EventLoop {
   std::optional<int> Step(const std::vector<WindowEvent>& events);
 
  private:
+  // What one batch of window events asks for.
+  struct Batch {
+    bool repaint_all = false;
+    bool frame_ready = false;
+    std::optional<bool> visible;
+  };
+
   // Runs one handler; false when it raised a run-time error, which is then reported.
   bool Dispatch(const Events::Binding& binding);
-  // Fires the due timers; false when a handler failed.
+  // Fires the timers due at `now`; false when a handler failed.
   bool Tick(TimePoint now);
+  // Ticks every frame on the clock's rhythm up to `now`, unpainted; false when a handler failed.
+  bool CatchUp(TimePoint now);
   void Paint(bool everything);
   // Applies a batch of window events; false once the window is closed.
-  bool Handle(const std::vector<WindowEvent>& events, bool& repaint_all, bool& frame_ready);
+  bool Handle(const std::vector<WindowEvent>& events, Batch& batch);
+  // A step while nobody can see the window, or the one that shows it again.
+  std::optional<int> StepUnseen(const Batch& batch, TimePoint now, bool was_unseen);
+  // The display called for a frame at `now`: whether to draw it at once; else next_frame_ says
+  // when.
+  bool FrameOnCall(TimePoint now);
+  bool Unseen() const { return !visible_ || silent_; }
 
   std::string program_;
   Backend& backend_;
@@ -62,13 +80,22 @@ class EventLoop {
   bool repaint_all_pending_ = false;
   std::vector<WindowEvent> pending_;
   Duration period_{};
+  TimePoint last_frame_{};
   TimePoint next_frame_{};
-  // Whether the display stopped answering (the window is hidden): ticks then go by the clock.
-  bool display_silent_ = false;
   // What the current wait was armed for: its deadline, and whether the display was still
   // showing the last frame when it began.
   TimePoint wake_{};
   bool awaiting_display_ = false;
+  // Whether the platform says the window can be seen, and whether the display stopped calling
+  // back (on Wayland, the one sign that a window is hidden).
+  bool visible_ = true;
+  bool silent_ = false;
+  TimePoint unseen_wake_{};
+  // A call that came far sooner than a period after the last frame moved the phase to it once;
+  // when the next came as soon again, the display does not pace by its own rhythm, and the
+  // clock does for a while.
+  bool moved_phase_ = false;
+  int clock_frames_ = 0;
 };
 
 // Prints one run-time error report to stderr, then shows it in a box over `parent` (through

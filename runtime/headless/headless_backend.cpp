@@ -57,8 +57,8 @@ void HeadlessBackend::Present(WindowId window, std::span<const PixelRect> /*dama
     return;
   }
   ++presents_;
-  if (refresh_ > Duration::zero()) {
-    call_back_at_ = now_ + refresh_;
+  if (refresh_ > Duration::zero() || compositor_) {
+    call_back_at_ = CallBackFor(now_);
   }
   if (on_present_) {
     on_present_();
@@ -105,7 +105,11 @@ void HeadlessBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& ev
     now_ = std::max(now_, first->when);
     hidden_ = first->visibility < 0;
     if (!hidden_ && call_back_at_) {
-      call_back_at_ = std::max(*call_back_at_, now_ + refresh_);
+      call_back_at_ = std::max(*call_back_at_, CallBackFor(now_));
+    }
+    if (first->told) {
+      events.push_back(
+          {.kind = WindowEvent::Kind::kVisibilityChanged, .window = 0, .visible = !hidden_});
     }
     script_.erase(first);
     return;
@@ -139,12 +143,34 @@ void HeadlessBackend::Script(TimePoint when, WindowEvent event, bool to_top) {
   script_.push_back({when, event, to_top});
 }
 
-void HeadlessBackend::HideAt(TimePoint when) {
-  script_.push_back({.when = when, .event = {}, .visibility = -1});
+void HeadlessBackend::HideAt(TimePoint when, bool told) {
+  script_.push_back({.when = when, .event = {}, .visibility = -1, .told = told});
 }
 
-void HeadlessBackend::ShowAt(TimePoint when) {
-  script_.push_back({.when = when, .event = {}, .visibility = 1});
+void HeadlessBackend::ShowAt(TimePoint when, bool told) {
+  script_.push_back({.when = when, .event = {}, .visibility = 1, .told = told});
+}
+
+void HeadlessBackend::PaceLikeACompositor(const Compositor& compositor) {
+  compositor_ = compositor;
+  jitter_.seed(compositor.seed);
+}
+
+TimePoint HeadlessBackend::CallBackFor(TimePoint now) {
+  if (!compositor_) {
+    return now + refresh_;
+  }
+  const Compositor& c = *compositor_;
+  // The first repaint that still takes a frame committed now: strictly after now + latch.
+  const Duration since_first = now + c.latch - (TimePoint{} + c.phase);
+  const auto repaints = since_first < Duration::zero() ? 0 : since_first / c.period + 1;
+  const TimePoint repaint = TimePoint{} + c.phase + c.period * repaints;
+  Duration late{};
+  if (c.jitter > Duration::zero()) {
+    late = Duration(
+        static_cast<Duration::rep>(jitter_() % static_cast<unsigned long>(c.jitter.count() + 1)));
+  }
+  return std::max(repaint + c.delay + late, now + c.release);
 }
 
 void HeadlessBackend::CloseAt(TimePoint when) {

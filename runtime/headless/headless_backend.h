@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -52,8 +53,25 @@ class HeadlessBackend final : public Backend {
   // screen `refresh` later, when the display calls back (kFrameReady), and until then no other
   // frame can be presented. Between HideAt and ShowAt it is hidden and nothing calls back.
   void PaceLikeADisplay(Duration refresh) { refresh_ = refresh; }
-  void HideAt(TimePoint when);
-  void ShowAt(TimePoint when);
+  // A compositor that repaints on a rhythm of its own, whatever the phase of our frames: its
+  // repaints come every `period`, the first `phase` after the epoch. A frame committed at least
+  // `latch` before a repaint is shown at it, and the call back comes `delay` after that repaint,
+  // plus up to `jitter` more; the buffer comes back `release` after each commit, and the window
+  // is ready for another frame once both have come.
+  struct Compositor {
+    Duration period = k60Hz;
+    Duration phase{};
+    Duration latch{};
+    Duration delay{};
+    Duration jitter{};
+    Duration release{};
+    unsigned seed = 1;
+  };
+  void PaceLikeACompositor(const Compositor& compositor);
+  // The first window is hidden (minimised, covered) and shown again: nothing calls back in
+  // between. With `told`, the platform says so (kVisibilityChanged); else only the silence does.
+  void HideAt(TimePoint when, bool told = false);
+  void ShowAt(TimePoint when, bool told = false);
   // Called after every frame presented in the first window, with the clock at that frame.
   void OnPresent(std::function<void()> observer) { on_present_ = std::move(observer); }
 
@@ -83,7 +101,8 @@ class HeadlessBackend final : public Backend {
     TimePoint when;
     WindowEvent event;
     bool to_top = false;  // for the topmost window at delivery, not the first
-    int visibility = 0;   // 1 shows, -1 hides the first window; no event is delivered
+    int visibility = 0;   // 1 shows, -1 hides the first window
+    bool told = false;    // a visibility change is also delivered as an event
   };
 
   void Script(TimePoint when, WindowEvent event, bool to_top);
@@ -97,7 +116,12 @@ class HeadlessBackend final : public Backend {
   std::vector<Opened> windows_;
   std::vector<Scripted> script_;
   std::function<void()> on_present_;
+  // When the display calls back for a frame committed at `now`.
+  TimePoint CallBackFor(TimePoint now);
+
   Duration refresh_{0};
+  std::optional<Compositor> compositor_;
+  std::minstd_rand jitter_;
   bool hidden_ = false;
   std::optional<TimePoint> call_back_at_;  // when the display calls back for the last frame
   long long presents_ = 0;
