@@ -81,6 +81,7 @@ struct Tally {
   int wakes = 0;
   Duration worst_lateness{};  // from a callback's coming to its reading
   int missed_repaints = 0;    // a commit that was too late for the repaint after its callback
+  std::vector<Duration> read_intervals;  // between the readings of successive callbacks
 };
 
 // A client that draws a frame the moment it reads a callback, as Tarvel does: it commits
@@ -94,6 +95,7 @@ class Client {
   Tally Run(TimePoint until, TimePoint count_from) {
     Tally tally;
     TimePoint previous{};
+    TimePoint previous_read{};
     while (now_ < until) {
       now_ += kWork;
       forecast_.Committed();
@@ -118,7 +120,9 @@ class Client {
         tally.wakes += wakes;
         tally.worst_lateness = std::max(tally.worst_lateness, now_ - comes);
         tally.missed_repaints += comes - previous > forecast_.Period() * 3 / 2;
+        tally.read_intervals.push_back(now_ - previous_read);
       }
+      previous_read = now_;
       previous = comes;
     }
     return tally;
@@ -159,6 +163,15 @@ TEST_P(FrameForecastPace, OneWakeUpAFrameEveryCallbackReadSoonAndNoRepaintMissed
   EXPECT_LE(tally.worst_lateness, pace.actual / 4 + 2 * pace.jitter + pace.actual / 16);
   EXPECT_NEAR(static_cast<double>(client.forecast().Period().count()),
               static_cast<double>(pace.actual.count()), 0.01 * pace.actual.count());
+  // Each frame follows its callback's reading, so on a steady compositor readings keep a steady
+  // period: the 1st to 99th percentile within a millisecond of it (a twentieth, when slower).
+  if (pace.jitter <= 300us) {
+    std::vector<Duration> intervals = tally.read_intervals;
+    std::sort(intervals.begin(), intervals.end());
+    const Duration room = std::max<Duration>(1ms, pace.actual / 20);
+    EXPECT_GE(intervals[intervals.size() / 100], pace.actual - room);
+    EXPECT_LE(intervals[intervals.size() * 99 / 100], pace.actual + room);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,5 +1,6 @@
 #include "runtime/wayland/frame_forecast.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace rt::wayland {
@@ -23,20 +24,26 @@ constexpr int kOutlierToBelieve = 3;
 
 FrameForecast::FrameForecast(Duration nominal_period)
     : period_(nominal_period > Duration::zero() ? nominal_period
-                                                : std::chrono::duration_cast<Duration>(1s) / 60) {}
+                                                : std::chrono::duration_cast<Duration>(1s) / 60),
+      jitter_room_(period_ / 4) {}
 
 TimePoint FrameForecast::Due() const {
   return *anchor_ + period_ * (since_anchor_ + 1);
+}
+
+Duration FrameForecast::Margin() const {
+  return std::clamp(jitter_room_, period_ / 64, period_ / 4);
 }
 
 std::optional<TimePoint> FrameForecast::LookAt(TimePoint now) const {
   if (!awaiting_ || !anchor_ || watch_next_) {
     return std::nullopt;
   }
-  // After the due time by a quarter period: room for a compositor's jitter (a few milliseconds
-  // on a busy machine), and still long before the commit that follows must reach the next
-  // repaint. An early look comes as much before, to be watching when the callback comes.
-  const TimePoint look = since_anchor_ + 1 >= stretch_ ? Due() - period_ / 4 : Due() + period_ / 4;
+  // After the due time by the margin the compositor's jitter needs (up to a quarter period on a
+  // busy machine, still long before the commit that follows must reach the next repaint): the
+  // frame then follows each callback at the same delay, so frames keep a steady period. An
+  // early look comes a quarter period before, to be watching when the callback comes.
+  const TimePoint look = since_anchor_ + 1 >= stretch_ ? Due() - period_ / 4 : Due() + Margin();
   if (look <= now) {
     return std::nullopt;  // looked already, or it is overdue
   }
@@ -63,6 +70,9 @@ void FrameForecast::CalledBack(TimePoint now, bool watched) {
     return;
   }
   const Duration off = now > Due() ? now - Due() : Due() - now;
+  // Room for twice the latest deviation, shrinking by a quarter for each sighting that needs
+  // less.
+  jitter_room_ = std::max(2 * off, jitter_room_ - jitter_room_ / 4);
   const int callbacks = since_anchor_ + 1;
   const bool believed = LearnPeriod(now - *anchor_, callbacks);
   // Off by more than a look's margin: the period may be wrong, or have changed. Look early

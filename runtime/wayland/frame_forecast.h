@@ -31,9 +31,9 @@ class FrameForecast {
   void CalledBack(TimePoint now, bool watched);
 
   // When to read the connection for the awaited callback, not watching it until then: just
-  // after the callback is due (or, now and then, a little before). Nothing when there is no
-  // forecast to go by: no callback awaited, no sighting yet, or the callback is later than the
-  // forecast (the window may be hidden); the connection is then watched.
+  // after the callback is due, by a margin for the jitter seen (or, now and then, a little before).
+  // Nothing when there is no forecast to go by: no callback awaited, no sighting yet, or the
+  // callback is later than the forecast (the window may be hidden); the connection is then watched.
   std::optional<TimePoint> LookAt(TimePoint now) const;
 
   // The compositor's period as learnt so far.
@@ -42,6 +42,8 @@ class FrameForecast {
  private:
   // The awaited callback's forecast time.
   TimePoint Due() const;
+  // How long after the due time to read: room for the jitter seen lately.
+  Duration Margin() const;
   // Learns from `interval` between exact sightings, `callbacks` apart; false when the period it
   // gives is too far off the one believed to be taken at once.
   bool LearnPeriod(Duration interval, int callbacks);
@@ -53,6 +55,7 @@ class FrameForecast {
   bool watch_next_ = false;  // the next callback is watched for from the commit on
   int stretch_ = 1;          // callbacks from an anchor to the early look that makes the next
   int measured_ = 0;         // callbacks the period is the mean of, as far as remembered
+  Duration jitter_room_;     // how far sightings were off the forecast lately, doubled
   Duration outlier_{};       // a period far from the one believed, seen last
   int outliers_seen_ = 0;    // how many times in a row it was seen
 };
