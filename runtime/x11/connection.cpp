@@ -61,7 +61,7 @@ Connection::Connection() {
     FindVisual();
 
     // Every atom asked for at once, then every answer: one round trip, not ten.
-    const std::array<std::pair<const char*, xcb_atom_t*>, 10> names{{
+    const std::array<std::pair<const char*, xcb_atom_t*>, 13> names{{
         {"WM_PROTOCOLS", &atoms_.wm_protocols},
         {"WM_DELETE_WINDOW", &atoms_.wm_delete_window},
         {"_NET_WM_NAME", &atoms_.net_wm_name},
@@ -71,6 +71,9 @@ Connection::Connection() {
         {"_NET_WM_WINDOW_TYPE", &atoms_.net_wm_window_type},
         {"_NET_WM_WINDOW_TYPE_NORMAL", &atoms_.net_wm_window_type_normal},
         {"_NET_WM_WINDOW_TYPE_DIALOG", &atoms_.net_wm_window_type_dialog},
+        {"WM_STATE", &atoms_.wm_state},
+        {"_NET_WM_STATE", &atoms_.net_wm_state},
+        {"_NET_WM_STATE_HIDDEN", &atoms_.net_wm_state_hidden},
         // Created when missing: the borderless hint is written whether or not a window manager
         // has named it yet.
         {"_MOTIF_WM_HINTS", &atoms_.motif_wm_hints},

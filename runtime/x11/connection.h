@@ -23,6 +23,9 @@ struct Atoms {
   xcb_atom_t net_wm_window_type_normal = 0;
   xcb_atom_t net_wm_window_type_dialog = 0;
   xcb_atom_t motif_wm_hints = 0;
+  xcb_atom_t wm_state = 0;  // set by the window manager: normal, or iconified
+  xcb_atom_t net_wm_state = 0;
+  xcb_atom_t net_wm_state_hidden = 0;
 };
 
 class Connection {

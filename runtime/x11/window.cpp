@@ -101,9 +101,10 @@ Window::Window(Connection& connection, WindowId id, const WindowSpec& wanted, co
   }
   const int x = around.x + (around.width - size_.width) / 2;
   const int y = around.y + (around.height - size_.height) / 2;
-
   window_ = xcb_generate_id(c);
-  std::uint32_t events_wanted = XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+  // Whether it can be seen, too: mapped, not fully covered, not iconified.
+  std::uint32_t events_wanted = XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
+                                XCB_EVENT_MASK_VISIBILITY_CHANGE | XCB_EVENT_MASK_PROPERTY_CHANGE;
   if (dialog_) {
     // A form takes no input; the error box answers keys and clicks.
     events_wanted |=

@@ -11,6 +11,7 @@
 
 #include "runtime/backend.h"
 #include "runtime/x11/connection.h"
+#include "runtime/x11/visibility.h"
 
 namespace rt::x11 {
 
@@ -27,6 +28,8 @@ class Window {
   WindowId id() const { return id_; }
   xcb_window_t xid() const { return window_; }
   bool AnswersInput() const { return dialog_; }
+  Visibility& visibility() { return visibility_; }
+  const Visibility& visibility() const { return visibility_; }
 
   bool CanPresent() const;
   PixelBuffer Buffer();
@@ -56,7 +59,8 @@ class Window {
   std::unique_ptr<Buffers> buffers_;
   std::vector<std::unique_ptr<Buffers>> retired_;  // replaced, still being read by the server
   int acquired_ = -1;
-  int front_ = -1;                  // the buffer presented last, which holds what the window shows
+  int front_ = -1;  // the buffer presented last, which holds what the window shows
+  Visibility visibility_;
   std::vector<std::uint8_t> wire_;  // a region's rows, packed, on their way without MIT-SHM
 };
 

@@ -57,6 +57,14 @@ class X11Backend final : public BackendOfWindows<Window> {
     return windows_.FindIf([xid](const Window& window) { return window.xid() == xid; });
   }
   void Handle(const xcb_generic_event_t& event);
+  // Tells the loop when whether `window` can be seen has `changed`.
+  void Seen(const Window& window, bool changed) {
+    if (changed) {
+      queue_.push_back({.kind = WindowEvent::Kind::kVisibilityChanged,
+                        .window = window.id(),
+                        .visible = window.visibility().Seen()});
+    }
+  }
 
   Connection connection_;
   std::uint8_t completion_event_ =
@@ -90,6 +98,31 @@ void X11Backend::Handle(const xcb_generic_event_t& event) {
       const auto& configure = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
       if (Window* window = WindowOf(configure.window)) {
         window->Configured(configure.width, configure.height);
+      }
+      break;
+    }
+    case XCB_MAP_NOTIFY:
+    case XCB_UNMAP_NOTIFY: {
+      // Both start with the window the news is about, right after the event window.
+      const auto& map = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+      if (Window* window = WindowOf(map.window)) {
+        Seen(*window, window->visibility().Mapped(type == XCB_MAP_NOTIFY));
+      }
+      break;
+    }
+    case XCB_VISIBILITY_NOTIFY: {
+      const auto& visibility = reinterpret_cast<const xcb_visibility_notify_event_t&>(event);
+      if (Window* window = WindowOf(visibility.window)) {
+        Seen(*window,
+             window->visibility().FullyObscured(visibility.state == XCB_VISIBILITY_FULLY_OBSCURED));
+      }
+      break;
+    }
+    case XCB_PROPERTY_NOTIFY: {
+      const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+      if (Window* window = WindowOf(property.window)) {
+        Seen(*window,
+             window->visibility().PropertyChanged(connection_, property.window, property.atom));
       }
       break;
     }
