@@ -86,5 +86,31 @@ TEST(Unseen, X11CoveredByAnotherWindowItHardlyWakesAndMovesOnOnceUncovered) {
   EXPECT_EQ(ReadFile(err), "");
 }
 
+TEST(Unseen, WaylandTakenOffTheOutputItHardlyWakesAndMovesOnOncePutBack) {
+  const VirtualScreen host(1000, 700);
+  ASSERT_TRUE(host.ok()) << "Xvfb did not start: " << host.Log();
+  const NestedWeston weston(host);
+  ASSERT_TRUE(weston.ok()) << "weston did not start: " << weston.Log();
+  const std::string err = TempPath("err");
+  Child tarvel({TARVEL_EXE}, weston.ClientEnv(), err);
+  const auto [first, box] = weston.WaitForWindow();
+  ASSERT_FALSE(box.empty()) << ReadFile(err) << SaveScreenshot(first, "wayland-unseen-first");
+  const auto capture = [&host] { return host.CaptureScreen(); };
+
+  // Nothing says it is hidden: the frame callbacks just stop.
+  weston.HideOrShowTopmost();
+  Image image = CaptureUntil(
+      capture, [&weston](const Image& shot) { return weston.WindowBox(shot).empty(); });
+  ASSERT_TRUE(weston.WindowBox(image).empty()) << SaveScreenshot(image, "wayland-unseen-hidden");
+  double lowest = 0;
+  EXPECT_TRUE(SettlesToAtMost(tarvel.pid(), 2.0, lowest))
+      << "off the output, it still woke " << lowest << " times a second";
+
+  weston.HideOrShowTopmost();
+  EXPECT_TRUE(SeenMoving(capture, image)) << SaveScreenshot(image, "wayland-unseen-after");
+  weston.CloseTopmost();
+  EXPECT_EQ(tarvel.WaitFor(2s), std::optional<int>(0)) << ReadFile(err);
+}
+
 }  // namespace
 }  // namespace display_test

@@ -94,6 +94,10 @@ void NestedWeston::CloseTopmost() const {
   kill(server_->pid(), SIGUSR2);
 }
 
+void NestedWeston::HideOrShowTopmost() const {
+  kill(server_->pid(), SIGUSR1);
+}
+
 void NestedWeston::PressKey(unsigned long keysym) const {
   // Weston reads its keyboard from the X window that shows its output, the only one mapped.
   Display* display = host_.display();

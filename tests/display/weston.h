@@ -27,6 +27,9 @@ class NestedWeston {
   void Kill();
   // The window-close request to the topmost window (through a test module of ours).
   void CloseTopmost() const;
+  // Takes the topmost window off the output (drawn no more, no frame callbacks), or puts the
+  // one taken off back (through the same module).
+  void HideOrShowTopmost() const;
   // A key pressed and let go on weston's keyboard: it goes to the window with the focus.
   void PressKey(unsigned long keysym) const;
   // Environment changes that put a client on this compositor and on nothing else.
