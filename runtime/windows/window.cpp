@@ -110,9 +110,13 @@ Window::Window(const WindowClass& window_class, WindowId id, const WindowSpec& w
     throw PlatformError("cannot make a window's bitmap (" + LastError() + ")");
   }
   MakeBitmap();
+  if (!dialog_) {
+    seen_ = std::make_unique<SeenWatch>(window_);
+  }
 }
 
 Window::~Window() {
+  seen_.reset();
   if (dialog_ && owner_) {
     // Before the box goes, so that Windows hands the activation back to the form.
     EnableWindow(owner_, TRUE);
@@ -183,6 +187,9 @@ void Window::Push(WindowEvent event) {
 }
 
 LRESULT Window::Handle(HWND handle, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (seen_ && seen_->Take(message, wparam, lparam)) {
+    Push({.kind = WindowEvent::Kind::kVisibilityChanged, .visible = seen_->Seen()});
+  }
   switch (message) {
     case WM_CLOSE:
       // The window-close command (Alt+F4, the taskbar's Close): the runtime decides.

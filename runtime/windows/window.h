@@ -6,10 +6,12 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <span>
 #include <vector>
 
 #include "runtime/backend.h"
+#include "runtime/windows/seen_watch.h"
 
 namespace rt::windows {
 
@@ -64,6 +66,7 @@ class Window {
   HGDIOBJ original_bitmap_ = nullptr;
   PixelBuffer pixels_;
   bool shown_ = false;
+  std::unique_ptr<SeenWatch> seen_;  // a form's only
 };
 
 }  // namespace rt::windows

@@ -154,6 +154,48 @@ TEST_F(WindowsDisplay, EndingTheSessionEndsItWithStatusZero) {
   EXPECT_EQ(program->WaitFor(kEnding), std::optional<int>(0)) << ReadFile(err);
 }
 
+// How many times process `pid` has blocked so far: under Wine, the Windows program's main thread.
+long VoluntarySwitches(pid_t pid) {
+  const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
+  const auto at = status.find("voluntary_ctxt_switches:");
+  return at == std::string::npos ? -1 : std::stol(status.substr(at + 24));
+}
+
+// The lowest rate of wake-ups a second of `pid` over spans of 3 s, measured until it is at most
+// `limit` or kStartUp has passed.
+double LowestWakeRate(pid_t pid, double limit) {
+  double lowest = 1e9;
+  for (const auto end = std::chrono::steady_clock::now() + kStartUp;
+       lowest > limit && std::chrono::steady_clock::now() < end;) {
+    const long before = VoluntarySwitches(pid);
+    const auto from = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(3s);
+    const double span =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+    lowest = std::min(lowest, static_cast<double>(VoluntarySwitches(pid) - before) / span);
+  }
+  return lowest;
+}
+
+TEST_F(WindowsDisplay, MinimisedItHardlyWakesAndRestoredItMovesOn) {
+  const Window form = StartAndFind("TARVEL_EXE", "Form1");
+  ASSERT_NE(form, 0U) << ReadFile(err);
+  ASSERT_EQ(session.Run({Exe("TARVEL_SHOW_WINDOW_EXE"), "minimize"}), std::optional<int>(0));
+  // Each wait under Wine is a few round trips to its server: a wake-up a second costs a few.
+  const double lowest = LowestWakeRate(program->pid(), 8.0);
+  EXPECT_LE(lowest, 8.0) << "minimised, it still woke " << lowest << " times a second";
+  ASSERT_EQ(session.Run({Exe("TARVEL_SHOW_WINDOW_EXE"), "restore"}), std::optional<int>(0));
+  const Box from = BoundsOf(screen->Capture(form), IsRed);
+  const Image moved = CaptureUntil([&] { return screen->Capture(form); },
+                                   [&from](const Image& shot) {
+                                     const Box red = BoundsOf(shot, IsRed);
+                                     return !red.empty() && red.left != from.left;
+                                   });
+  EXPECT_NE(BoundsOf(moved, IsRed).left, from.left) << SaveScreenshot(moved, "windows-restored");
+  screen->SendDeleteWindow(form);
+  EXPECT_EQ(program->WaitFor(kEnding), std::optional<int>(0)) << ReadFile(err);
+}
+
 TEST_F(WindowsDisplay, PlatformFailureIsShownInABoxAndEndsWithStatusTwo) {
   // A program started from the Start menu has no console: the failure must show on screen.
   const Window box = StartAndFind("TARVEL_FAILURE_EXE", "Tarvel");
