@@ -4,12 +4,15 @@
 // Timer2's mean period.
 //
 //   tarvel_probe SECONDS
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "form1/form1.h"
 #include "runtime/backend.h"
@@ -39,7 +42,11 @@ long VoluntarySwitches() {
 class ProbeBackend final : public rt::Backend {
  public:
   ProbeBackend(std::unique_ptr<rt::Backend> inner, Steady::duration run_for)
-      : inner_(std::move(inner)), run_for_(run_for) {}
+      : inner_(std::move(inner)), run_for_(run_for) {
+    // Room for every present at up to 250 frames a second, taken now, not while it runs.
+    present_times_.reserve(static_cast<std::size_t>(
+        std::chrono::duration_cast<std::chrono::seconds>(run_for).count() * 250 + 250));
+  }
 
   rt::TimePoint Now() const override { return inner_->Now(); }
   rt::Duration FramePeriod() const override { return inner_->FramePeriod(); }
@@ -56,6 +63,9 @@ class ProbeBackend final : public rt::Backend {
       return;
     }
     const Steady::time_point now = Steady::now();
+    if (present_times_.size() < present_times_.capacity()) {
+      present_times_.push_back(now);
+    }
     if (presents_++ == 0) {
       first_present_ = now;
       switches_at_first_ = VoluntarySwitches();
@@ -88,10 +98,24 @@ class ProbeBackend final : public rt::Backend {
   Steady::time_point first_present_;
   bool mouth_open_ = false;
   std::vector<Steady::time_point> toggle_times_;
+  std::vector<Steady::time_point> present_times_;
 };
 
 double Ms(Steady::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// The 1st and 99th percentiles of the intervals between presents, in ms.
+std::pair<double, double> IntervalSpread(const std::vector<Steady::time_point>& presents) {
+  std::vector<double> intervals;
+  for (std::size_t i = 1; i < presents.size(); ++i) {
+    intervals.push_back(Ms(presents[i] - presents[i - 1]));
+  }
+  if (intervals.empty()) {
+    return {0.0, 0.0};
+  }
+  std::sort(intervals.begin(), intervals.end());
+  return {intervals[intervals.size() / 100], intervals[intervals.size() * 99 / 100]};
 }
 
 }  // namespace
@@ -125,6 +149,8 @@ int main(int argc, char** argv) {
                                               static_cast<double>(backend.presents_ - 1)
                                         : 0.0);
     }  // else unknown here (no /proc): measure-windows.sh counts switches from outside
+    const auto [low, high] = IntervalSpread(backend.present_times_);
+    std::printf("present interval 1st-99th  %8.1f-%.1f ms\n", low, high);
     if (toggles.size() >= 2) {
       const double mean =
           Ms(toggles.back() - toggles.front()) / static_cast<double>(toggles.size() - 1);

@@ -16,8 +16,8 @@ namespace {
 // While nobody can see the window, the timers are caught up this often.
 constexpr Duration kUnseenWake = std::chrono::seconds(1);
 // Frames the clock paces, for a display that calls back at once, before its phase is tried
-// again.
-constexpr int kClockFramesBeforeRetry = 30;
+// again (which costs one early tick): about five seconds.
+constexpr int kClockFramesBeforeRetry = 300;
 
 }  // namespace
 
@@ -174,17 +174,17 @@ bool EventLoop::FrameOnCall(TimePoint now) {
   }
   if (!moved_phase_) {
     // Far sooner than a period: the display repaints on a rhythm of its own and called just
-    // after the frame reached it. The next call is a period after this one; so is the frame.
-    next_frame_ = now + period_;
+    // after the frame reached it. A frame now reaches its next repaint, and from then on each
+    // call comes about a period after the frame before.
     moved_phase_ = true;
-  } else {
-    // As soon again after moving the phase: this display calls back whenever it is given a
-    // frame, and the clock paces, trying the display's phase again now and then.
-    next_frame_ = last_frame_ + period_;
-    if (++clock_frames_ >= kClockFramesBeforeRetry) {
-      moved_phase_ = false;
-      clock_frames_ = 0;
-    }
+    return true;
+  }
+  // As soon again after moving the phase: this display calls back whenever it is given a
+  // frame, and the clock paces, trying the display's phase again now and then.
+  next_frame_ = last_frame_ + period_;
+  if (++clock_frames_ >= kClockFramesBeforeRetry) {
+    moved_phase_ = false;
+    clock_frames_ = 0;
   }
   return false;
 }

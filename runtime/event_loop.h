@@ -8,11 +8,11 @@
 //
 // Frames come from an absolute deadline one frame period apart. A display that says when it
 // is ready for the next frame (a compositor's frame callback) sets the phase instead: a frame
-// follows each of its calls, at once when it comes about a period after the last frame, else at
-// the display's own next call time (see Step). While nobody can see the window (the platform
-// says so, or the display stops calling), the loop wakes once a second and runs the ticks of
-// every frame that fell due since, one frame apart as if they had been shown, painting nothing;
-// shown again, the first frame is exactly where continuous ticking would have got to.
+// follows each of its calls at once (unless it calls back at once whatever it is given: then
+// the clock paces). While nobody can see the window (the platform says so, or the display
+// stops calling), the loop wakes once a second and runs the ticks of every frame that fell due
+// since, one frame apart as if they had been shown, painting nothing; shown again, the first
+// frame is exactly where continuous ticking would have got to.
 #pragma once
 
 #include <optional>
@@ -91,9 +91,9 @@ class EventLoop {
   bool visible_ = true;
   bool silent_ = false;
   TimePoint unseen_wake_{};
-  // A call that came far sooner than a period after the last frame moved the phase to it once;
-  // when the next came as soon again, the display does not pace by its own rhythm, and the
-  // clock does for a while.
+  // A call that came far sooner than a period after the last frame moved the phase to it (a
+  // frame at once); when the next came as soon again, the display does not pace by a rhythm of
+  // its own, and the clock does for a while.
   bool moved_phase_ = false;
   int clock_frames_ = 0;
 };
