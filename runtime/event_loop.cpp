@@ -15,6 +15,9 @@ namespace {
 
 // While nobody can see the window, the timers are caught up this often.
 constexpr Duration kUnseenWake = std::chrono::seconds(1);
+// A display that has not called back this long after a frame is taken not to show the window
+// (a compositor calls back only for what it shows); a busy one is waited for until then.
+constexpr Duration kSilence = std::chrono::milliseconds(100);
 // Frames the clock paces, for a display that calls back at once, before its phase is tried
 // again (which costs one early tick): about five seconds.
 constexpr int kClockFramesBeforeRetry = 300;
@@ -157,10 +160,19 @@ TimePoint EventLoop::NextWake() {
     wake_ = unseen_wake_;
     return wake_;
   }
-  // While the display is still showing the last frame, its call paces the next one; one that
-  // has not come a period after it was due says the window is hidden.
+  // While the display is still showing the last frame, its call paces the next one. One that
+  // is a period late is then watched for (a busy compositor) until its silence says the window
+  // is hidden.
   awaiting_display_ = !backend_.CanPresent(window_);
-  wake_ = awaiting_display_ ? std::max(next_frame_, last_frame_ + period_) + period_ : next_frame_;
+  if (!awaiting_display_) {
+    wake_ = next_frame_;
+    return wake_;
+  }
+  const TimePoint now = backend_.Now();
+  wake_ = std::max(next_frame_, last_frame_ + period_) + period_;
+  if (wake_ <= now) {
+    wake_ = std::max(last_frame_ + kSilence, now);
+  }
   return wake_;
 }
 
@@ -221,7 +233,7 @@ std::optional<int> EventLoop::Step(const std::vector<WindowEvent>& events) {
   }
   if (batch.frame_ready) {
     silent_ = false;  // a display that calls back shows the window
-  } else if (!was_unseen && awaiting_display_ && now >= wake_) {
+  } else if (!was_unseen && awaiting_display_ && now >= last_frame_ + kSilence) {
     silent_ = true;
   }
   if (was_unseen || Unseen()) {
@@ -232,7 +244,7 @@ std::optional<int> EventLoop::Step(const std::vector<WindowEvent>& events) {
   if (batch.frame_ready && awaiting_display_) {
     awaiting_display_ = false;
     frame = called = FrameOnCall(now);
-  } else if (now >= wake_) {
+  } else if (now >= wake_ && !awaiting_display_) {
     frame = true;
   }
   if (!frame) {
