@@ -15,9 +15,9 @@ struct Free {
 
 }  // namespace
 
-bool Visibility::Update(bool& piece, bool value) {
+bool Visibility::Set(bool Visibility::*piece, bool value) {
   const bool before = Seen();
-  piece = value;
+  this->*piece = value;
   return Seen() != before;
 }
 
@@ -36,13 +36,13 @@ bool Visibility::PropertyChanged(const Connection& connection, xcb_window_t wind
   const auto* values =
       length > 0 ? static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get())) : nullptr;
   if (property == atoms.wm_state) {
-    return Update(iconic_, values != nullptr && values[0] == kIconicState);
+    return Set(&Visibility::iconic_, values != nullptr && values[0] == kIconicState);
   }
   bool hidden = false;
   for (int i = 0; i < length; ++i) {
     hidden = hidden || values[i] == atoms.net_wm_state_hidden;
   }
-  return Update(hidden_, hidden);
+  return Set(&Visibility::hidden_, hidden);
 }
 
 }  // namespace rt::x11

@@ -13,15 +13,15 @@ namespace rt::x11 {
 class Visibility {
  public:
   // Each takes one piece of news and returns whether the window's being seen changed with it.
-  bool Mapped(bool mapped) { return Update(mapped_, mapped); }
-  bool FullyObscured(bool obscured) { return Update(obscured_, obscured); }
+  bool Mapped(bool mapped) { return Set(&Visibility::mapped_, mapped); }
+  bool FullyObscured(bool obscured) { return Set(&Visibility::obscured_, obscured); }
   // A property of the window changed: reads it again when it is one of the window manager's.
   bool PropertyChanged(const Connection& connection, xcb_window_t window, xcb_atom_t property);
 
   bool Seen() const { return mapped_ && !obscured_ && !iconic_ && !hidden_; }
 
  private:
-  bool Update(bool& piece, bool value);
+  bool Set(bool Visibility::*piece, bool value);
 
   // Until the server says otherwise, the window is taken to be seen: it is mapped with its
   // first frame.
