@@ -50,6 +50,13 @@ std::optional<TimePoint> FrameForecast::LookAt(TimePoint now) const {
   return look;
 }
 
+std::optional<TimePoint> FrameForecast::SteadyReadAt() const {
+  if (!awaiting_ || !anchor_) {
+    return std::nullopt;
+  }
+  return Due() + Margin();
+}
+
 void FrameForecast::CalledBack(TimePoint now, bool watched) {
   awaiting_ = false;
   if (!anchor_) {

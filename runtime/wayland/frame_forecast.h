@@ -36,6 +36,11 @@ class FrameForecast {
   // callback is later than the forecast (the window may be hidden); the connection is then watched.
   std::optional<TimePoint> LookAt(TimePoint now) const;
 
+  // When the awaited callback is read as usual: just after it is due. A frame for a callback
+  // read sooner (on an early look) waits until then, so frames keep a steady period. Nothing
+  // without a forecast.
+  std::optional<TimePoint> SteadyReadAt() const;
+
   // The compositor's period as learnt so far.
   Duration Period() const { return period_; }
 

@@ -95,6 +95,8 @@ void WaylandBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& eve
   // animates, the socket is left unwatched until the frame callback is due (or the deadline),
   // and whatever came meanwhile is read then.
   for (;;) {
+    const TimePoint start = Now();
+    windows_.ForEach([start](Window& window) { window.ReleaseHeld(start); });
     while (wl_display_prepare_read(display) != 0) {
       if (wl_display_dispatch_pending(display) < 0) {
         connection_.Lost();

@@ -179,7 +179,7 @@ PixelSize Window::DeviceSize() const {
 
 bool Window::CanPresent() const {
   const bool buffer_free = !buffers_ || buffers_->size != DeviceSize() || buffers_->pair.AnyFree();
-  return configured_ && !frame_callback_ && buffer_free;
+  return configured_ && !frame_callback_ && !held_until_ && buffer_free;
 }
 
 PixelBuffer Window::Buffer() {
@@ -259,14 +259,29 @@ void Window::CloseRequested() {
 }
 
 std::optional<TimePoint> Window::LookForCallbackAt(TimePoint now) const {
+  if (held_until_) {
+    return held_until_;
+  }
   return frame_callback_ ? forecast_.LookAt(now) : std::nullopt;
 }
 
 void Window::FrameDone() {
   frame_callback_.reset();
   const Connection::Reading& reading = connection_.LastReading();
+  const std::optional<TimePoint> steady = forecast_.SteadyReadAt();
   forecast_.CalledBack(reading.at, reading.watched);
+  if (steady && reading.at < *steady) {
+    held_until_ = steady;
+    return;
+  }
   MaybeReady();
+}
+
+void Window::ReleaseHeld(TimePoint now) {
+  if (held_until_ && now >= *held_until_) {
+    held_until_.reset();
+    MaybeReady();
+  }
 }
 
 void Window::Released(int set, int index) {

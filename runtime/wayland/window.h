@@ -49,6 +49,8 @@ class Window {
   void ToplevelConfigure(int width, int height);
   void CloseRequested();
   void FrameDone();
+  // Passes on a callback held since it was read early, once its usual time has come.
+  void ReleaseHeld(TimePoint now);
   void Released(int set, int index);
   void Entered(wl_output* output);
   void Left(wl_output* output);
@@ -83,7 +85,8 @@ class Window {
   bool configured_ = false;
   bool shown_ = false;
   bool ready_sent_ = false;
-  bool scale_sent_to_surface_ = false;  // the buffer scale or viewport matches the buffers
+  std::optional<TimePoint> held_until_;  // a callback read early, passed on at its usual time
+  bool scale_sent_to_surface_ = false;   // the buffer scale or viewport matches the buffers
   std::unique_ptr<Buffers> buffers_;
   std::vector<std::unique_ptr<Buffers>> retired_;  // replaced, still held by the compositor
   int next_set_ = 0;
