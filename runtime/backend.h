@@ -92,6 +92,10 @@ class Backend : public Clock {
   virtual PixelBuffer Buffer(WindowId window) = 0;
   // Shows the given regions of the buffer; the first call also shows the window.
   virtual void Present(WindowId window, std::span<const PixelRect> damage) = 0;
+  // The display calls back whenever `window` is given a frame, not on a rhythm of its own, so
+  // the loop paces it by the clock and takes the display's call with its next frame: the
+  // backend need not wake for that call before the deadline. Until told otherwise.
+  virtual void PaceByClock(WindowId /*window*/, bool /*by_clock*/) {}
   // Returns once `deadline` has passed or events have arrived (appended to `events`).
   virtual void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) = 0;
   // Tells the user, after its line on stderr, of a failure the program cannot go on from,

@@ -152,6 +152,7 @@ std::optional<int> EventLoop::Start() {
   unseen_wake_ = last_frame_ + kUnseenWake;
   moved_phase_ = false;
   clock_frames_ = 0;
+  by_clock_ = false;
   return std::nullopt;
 }
 
@@ -169,7 +170,8 @@ TimePoint EventLoop::NextWake() {
     return wake_;
   }
   const TimePoint now = backend_.Now();
-  wake_ = std::max(next_frame_, last_frame_ + period_) + period_;
+  // Paced by the clock, the display's call is read with the next frame.
+  wake_ = by_clock_ ? next_frame_ : std::max(next_frame_, last_frame_ + period_) + period_;
   if (wake_ <= now) {
     wake_ = std::max(last_frame_ + kSilence, now);
   }
@@ -194,11 +196,16 @@ bool EventLoop::FrameOnCall(TimePoint now) {
   // As soon again after moving the phase: this display calls back whenever it is given a
   // frame, and the clock paces, trying the display's phase again now and then.
   next_frame_ = last_frame_ + period_;
-  if (++clock_frames_ >= kClockFramesBeforeRetry) {
-    moved_phase_ = false;
-    clock_frames_ = 0;
-  }
+  PaceByClock(true);
   return false;
+}
+
+void EventLoop::PaceByClock(bool by_clock) {
+  if (by_clock != by_clock_) {
+    by_clock_ = by_clock;
+    clock_frames_ = 0;
+    backend_.PaceByClock(window_, by_clock);
+  }
 }
 
 std::optional<int> EventLoop::StepUnseen(const Batch& batch, TimePoint now, bool was_unseen) {
@@ -243,9 +250,14 @@ std::optional<int> EventLoop::Step(const std::vector<WindowEvent>& events) {
   bool called = false;
   if (batch.frame_ready && awaiting_display_) {
     awaiting_display_ = false;
-    frame = called = FrameOnCall(now);
-  } else if (now >= wake_ && !awaiting_display_) {
+    frame = called = !by_clock_ && FrameOnCall(now);
+  }
+  if (!frame && now >= wake_ && !awaiting_display_) {
     frame = true;
+    if (by_clock_ && ++clock_frames_ >= kClockFramesBeforeRetry) {
+      moved_phase_ = false;  // the display's phase is tried again at its next call
+      PaceByClock(false);
+    }
   }
   if (!frame) {
     if (batch.repaint_all) {

@@ -69,6 +69,7 @@ class EventLoop {
   // when.
   bool FrameOnCall(TimePoint now);
   bool Unseen() const { return !visible_ || silent_; }
+  void PaceByClock(bool by_clock);
 
   std::string program_;
   Backend& backend_;
@@ -95,6 +96,7 @@ class EventLoop {
   // frame at once); when the next came as soon again, the display does not pace by a rhythm of
   // its own, and the clock does for a while.
   bool moved_phase_ = false;
+  bool by_clock_ = false;
   int clock_frames_ = 0;
 };
 

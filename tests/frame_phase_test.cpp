@@ -90,5 +90,18 @@ TEST(FramePhase, ADisplaySlowerThanItsOutputSaysSetsThePace) {
   EXPECT_LE(run.backend.Waits(), run.backend.Presents() + 2);
 }
 
+TEST(FramePhase, ADisplayThatCallsBackWheneverGivenAFrameIsPacedByTheClockAtOneWaitAFrame) {
+  // Like a compositor that repaints on demand: its call comes 3 ms after every commit.
+  rt::HeadlessBackend backend;
+  backend.PaceLikeADisplay(3ms);
+  backend.CloseAt(At(10s));
+  std::vector<rt::Duration> presents;
+  backend.OnPresent([&] { presents.push_back(backend.Elapsed()); });
+  Form1Handles handles;
+  ASSERT_EQ(rt::RunProject(Form1Project(handles), backend), 0);
+  EXPECT_NEAR(static_cast<double>(presents.size()), 600.0, 4.0);
+  EXPECT_LE(static_cast<double>(backend.Waits()), 1.05 * static_cast<double>(presents.size()));
+}
+
 }  // namespace
 }  // namespace tarvel_test

@@ -89,7 +89,10 @@ void HeadlessBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& ev
   const bool calls_back = call_back_at_ && !hidden_ && *call_back_at_ <= deadline &&
                           (first == script_.end() || *call_back_at_ <= first->when);
   if (calls_back) {
-    now_ = std::max(now_, *call_back_at_);
+    // Paced by the clock, the call is read when the wait ends: at its deadline, or at the
+    // next scripted event.
+    const TimePoint read = first == script_.end() ? deadline : std::min(deadline, first->when);
+    now_ = std::max(now_, by_clock_ ? read : *call_back_at_);
     call_back_at_.reset();
     events.push_back({.kind = WindowEvent::Kind::kFrameReady, .window = 0});
     return;

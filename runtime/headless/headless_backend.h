@@ -36,6 +36,8 @@ class HeadlessBackend final : public Backend {
   // A dialog that nothing in the script answers is closed at once, as its user would: with
   // nobody there, waiting for it would never end.
   void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) override;
+  // The display's call then comes with the end of the wait, at its deadline.
+  void PaceByClock(WindowId window, bool by_clock) override { by_clock_ = by_clock && window == 0; }
 
   // Scripted events for the first window (the form's), delivered at `when`.
   void CloseAt(TimePoint when);
@@ -123,6 +125,7 @@ class HeadlessBackend final : public Backend {
   std::optional<Compositor> compositor_;
   std::minstd_rand jitter_;
   bool hidden_ = false;
+  bool by_clock_ = false;
   std::optional<TimePoint> call_back_at_;  // when the display calls back for the last frame
   long long presents_ = 0;
   long long waits_ = 0;

@@ -54,6 +54,11 @@ class WaylandBackend final : public BackendOfWindows<Window> {
   }
 
   void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) override;
+  void PaceByClock(WindowId window, bool by_clock) override {
+    if (Window* found = windows_.Find(window)) {
+      found->PaceByClock(by_clock);
+    }
+  }
 
  private:
   // Until when the socket may be left unwatched, to be read at that moment; `now` or earlier

@@ -39,7 +39,10 @@ class Window {
   void Present(std::span<const PixelRect> damage);
   // Whether the window waits for the compositor (a frame callback or a buffer's release)
   // before it can show another frame.
-  bool WaitingForCompositor() const { return shown_ && !CanPresent(); }
+  // Paced by the loop's clock, the compositor's call is read with the next frame, not waited
+  // for.
+  bool WaitingForCompositor() const { return shown_ && !CanPresent() && !by_clock_; }
+  void PaceByClock(bool by_clock) { by_clock_ = by_clock; }
   // When to read the connection for the awaited frame callback without watching it before;
   // nothing when it must be watched (see FrameForecast).
   std::optional<TimePoint> LookForCallbackAt(TimePoint now) const;
@@ -85,6 +88,7 @@ class Window {
   bool configured_ = false;
   bool shown_ = false;
   bool ready_sent_ = false;
+  bool by_clock_ = false;
   std::optional<TimePoint> held_until_;  // a callback read early, passed on at its usual time
   bool scale_sent_to_surface_ = false;   // the buffer scale or viewport matches the buffers
   std::unique_ptr<Buffers> buffers_;
