@@ -270,7 +270,7 @@ void Window::FrameDone() {
   const Connection::Reading& reading = connection_.LastReading();
   const std::optional<TimePoint> steady = forecast_.SteadyReadAt();
   forecast_.CalledBack(reading.at, reading.watched);
-  if (steady && reading.at < *steady) {
+  if (steady && reading.at < *steady && !by_clock_) {
     held_until_ = steady;
     return;
   }
