@@ -78,6 +78,9 @@ class ProbeBackend final : public rt::Backend {
       toggle_times_.push_back(now);
     }
   }
+  void PaceByClock(rt::WindowId window, bool by_clock) override {
+    inner_->PaceByClock(window, by_clock);
+  }
   void WaitUntil(rt::TimePoint deadline, std::vector<rt::WindowEvent>& events) override {
     if (presents_ > 0 && Steady::now() - first_present_ >= run_for_) {
       // Read once at the end, not per frame: reading it is work the figures should not hold.
