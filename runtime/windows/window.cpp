@@ -202,6 +202,18 @@ LRESULT Window::Handle(HWND handle, UINT message, WPARAM wparam, LPARAM lparam) 
         ExitProcess(0);
       }
       return 0;
+    case WM_DISPLAYCHANGE:
+      // A new mode, maybe a new refresh rate: the frames are paced afresh.
+      display_changed_ = true;
+      break;
+    case WM_SETTINGCHANGE:
+      if (wparam == SPI_SETNONCLIENTMETRICS && !dialog_) {
+        // The message font changed, and the text stands in it: laid out afresh, same scale.
+        Push({.kind = WindowEvent::Kind::kScaleChanged,
+              .size = size_,
+              .scale = static_cast<float>(DpiOf(handle)) / static_cast<float>(kDefaultDpi)});
+      }
+      break;
     case WM_ERASEBKGND:
       return 1;  // the frame covers every pixel
     case WM_PAINT: {

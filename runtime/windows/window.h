@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "runtime/backend.h"
@@ -42,6 +43,9 @@ class Window {
   PixelBuffer Buffer();
   void Present(std::span<const PixelRect> damage);
 
+  // Whether the display's mode (size, refresh rate) changed since last asked.
+  bool TakeDisplayChanged() { return std::exchange(display_changed_, false); }
+
   // The window procedure, for this window's messages (some come while CreateWindowExW is still
   // making it, before handle() is known).
   LRESULT Handle(HWND handle, UINT message, WPARAM wparam, LPARAM lparam);
@@ -64,6 +68,7 @@ class Window {
   HGDIOBJ original_bitmap_ = nullptr;
   PixelBuffer pixels_;
   bool shown_ = false;
+  bool display_changed_ = false;
 };
 
 }  // namespace rt::windows
