@@ -46,6 +46,15 @@ expected=$(printf '%s\n' "$name/licence.txt" "$name/readme.txt" "$name/tarvel.ex
 [ "$contents" = "$expected" ] || fail "zip holds:
 $contents"
 
+# The installer's own version record (its strings UTF-16, each value after its name).
+wrestool -x --raw --type=16 "$setup" >"$work/version.res" || fail "the installer has no version record"
+record=$(iconv -f UTF-16LE -t UTF-8 "$work/version.res" 2>/dev/null | tr '\0' '\n' | tr -s '\n')
+for pair in "ProductName Tarvel" "CompanyName Tarvel developers" "ProductVersion $version" \
+  "FileVersion $version"; do
+  got=$(awk -v name="${pair%% *}" 'found { print; exit } $0 ~ ("(^|[^A-Za-z])" name "$") { found = 1 }' <<<"$record")
+  [ "$got" = "${pair#* }" ] || fail "the installer's ${pair%% *} is \"$got\""
+done
+
 drive=$WINEPREFIX/drive_c
 installed=$drive/Program\ Files/Tarvel
 exe=$installed/tarvel.exe
