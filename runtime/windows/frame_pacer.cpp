@@ -8,6 +8,9 @@ namespace {
 
 // Where nothing says otherwise.
 constexpr RefreshRate kFallbackRate{60, 1};
+// How often the compositor is asked again. Asking costs a call to it (under Wine, several
+// round trips to its server); its period and phase drift by millionths between askings.
+constexpr std::chrono::seconds kReread{1};
 
 // Times multiplied by rates outgrow 64 bits after a few days; these never do.
 __extension__ using Wide = __int128;
@@ -70,7 +73,10 @@ std::optional<TimePoint> FramePacer::SlotFor(TimePoint deadline, TimePoint now) 
   if (deadline > now && deadline - now > 2 * Period()) {
     return std::nullopt;
   }
-  Refresh();
+  if (!read_at_ || now - *read_at_ >= kReread || now < *read_at_) {
+    Refresh();
+    read_at_ = now;
+  }
   if (!origin_) {
     origin_ = deadline;
   }
@@ -94,6 +100,7 @@ void FramePacer::DisplayChanged() {
   mode_ = timing_.ModeRate();
   asked_.reset();
   Refresh();
+  read_at_.reset();
 }
 
 }  // namespace rt::windows

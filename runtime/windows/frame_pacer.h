@@ -32,7 +32,7 @@ class DisplayTiming {
   };
   virtual ~DisplayTiming() = default;
   // The compositor's timing; nothing where there is no compositor (or it says nothing).
-  // Asked once a frame.
+  // Asked about once a second: a rate and a phase hold far longer than that.
   virtual std::optional<Compositor> CompositorTiming() = 0;
   // The display mode's refresh rate (not Known() where unknown). Asked at start and after
   // the display changed.
@@ -69,6 +69,7 @@ class FramePacer {
   // Slots are origin_ + n periods (exactly, in the rate's fractions of a nanosecond).
   std::optional<TimePoint> origin_;
   bool from_compositor_ = false;
+  std::optional<TimePoint> read_at_;
   std::optional<TimePoint> last_;
   std::optional<TimePoint> asked_;
   TimePoint slot_{};
