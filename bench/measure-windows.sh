@@ -53,7 +53,7 @@ sleep 2 # past start-up
 # This prefix's wineserver, not whichever started last on the machine: the one whose
 # environment names our WINEPREFIX.
 server=
-for candidate in $(pgrep -x wineserver || true); do
+for candidate in $(pgrep wineserver || true); do # wineserver or wineserver64
   if tr '\0' '\n' <"/proc/$candidate/environ" 2>/dev/null | grep -Fxq "WINEPREFIX=$WINEPREFIX"; then
     server=$candidate
   fi
