@@ -35,7 +35,8 @@ FramePacer::FramePacer(DisplayTiming& timing) : timing_(timing), mode_(timing.Mo
 
 Duration FramePacer::Period() const {
   const Wide top = kNanosecondsPerSecond * rate_.denominator;
-  return Duration(static_cast<Duration::rep>((2 * top + rate_.numerator) / (2 * rate_.numerator)));
+  const Wide bottom = rate_.numerator;
+  return Duration(static_cast<Duration::rep>((2 * top + bottom) / (2 * bottom)));
 }
 
 void FramePacer::Refresh() {
