@@ -82,9 +82,13 @@ std::optional<TimePoint> FramePacer::SlotFor(TimePoint deadline, TimePoint now) 
     origin_ = deadline;
   }
   const Duration half = Period() / 2;
-  if (last_ && deadline <= *last_ + Period() + half) {
-    // The slot after the last frame's; if that has long gone, the one nearest now.
-    slot_ = SlotAtOrAfter(std::max(*last_ + half, now - half));
+  if (last_ && deadline <= *last_ + 2 * Period()) {
+    // The slot after the last frame's; if that has long gone, the one nearest now. A frame
+    // that woke late asks late for the next: it is not drawn more than half a period before
+    // the loop asked (a loop takes nothing sooner as a frame), which is still in the
+    // refresh period after the last frame's.
+    slot_ =
+        std::max(SlotAtOrAfter(std::max(*last_ + half, now - half)), deadline - half + Duration(1));
   } else {
     slot_ = SlotAtOrAfter(deadline - half);
   }
