@@ -3,9 +3,9 @@
 # the installer, run silently under Wine, puts Tarvel in Program Files with a Start-menu
 # shortcut and an Apps & features entry whose values have the types Windows expects; the
 # installed program runs and closes with status 0. Upgrades: a rebuilt installer run silently
-# while Tarvel runs closes it (status 0) and replaces the exe; one that cannot replace a busy
-# exe fails with a non-zero status and leaves it; a wizard cancelled over an installed Tarvel
-# leaves it working. The uninstaller, run silently, takes it all away, registry keys included.
+# while Tarvel runs closes it (status 0) and replaces the exe, leaving a Tarvel run from
+# elsewhere alone; one that cannot replace a busy exe fails with a non-zero status and leaves
+# it; a wizard cancelled over an installed Tarvel leaves it working. The uninstaller, run silently, takes it all away, registry keys included.
 #   bash package_test.sh BUILD VERSION SESSION CANCEL_SETUP_EXE HOLD_FILE_EXE
 set -euo pipefail
 build=$1
@@ -15,7 +15,7 @@ source "$3"
 cancel_setup=$4
 hold_file=$5
 work=$(mktemp -d)
-trap 'kill "${tarvel:-}" "${holder:-}" "${setup_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill "${tarvel:-}" "${portable:-}" "${holder:-}" "${setup_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 # Waits up to $1 seconds for the command after it to succeed.
 wait_for() {
@@ -82,6 +82,7 @@ tarvel_ended() {
   tarvel=
   [ "$status" = 0 ] || fail "the installed Tarvel ended with status $status $1: $(cat "$work/tarvel.err")"
 }
+two_forms() { [ "$(xwininfo -root -tree 2>/dev/null | grep -c '"Form1"')" -ge 2 ]; }
 is_rebuilt() { [ "$(tail -c 7 "$exe")" = rebuilt ]; }
 
 # Installed silently, as an administrator would, for all users.
@@ -103,11 +104,21 @@ kb=$(du -sk --apparent-size "$installed" | cut -f1)
 ((16#$size > 0 && 16#$size <= kb + 8 && 16#$size >= kb / 2)) || fail "EstimatedSize $((16#$size)) KB, installed $kb KB"
 
 # Upgraded silently while the installed Tarvel runs: the installer asks it to close, and it
-# ends with status 0 (the close command), so the exe is replaced.
+# ends with status 0 (the close command), so the exe is replaced. A Tarvel run from elsewhere
+# (as from the portable zip) is none of its business and goes on running.
 start_tarvel
+"$WINE" "$build/form1/tarvel.exe" 2>/dev/null &
+portable=$!
+wait_for 60 two_forms || fail "the portable Tarvel shows no window"
 "$WINE" "$rebuilt" /S >"$work/upgrade.log" 2>&1 || fail "the upgrade failed with status $?"
 tarvel_ended "when the upgrade closed it"
 is_rebuilt || fail "the upgrade reported success but the old exe is in place"
+kill -0 "$portable" 2>/dev/null || fail "the upgrade closed a Tarvel it had not installed"
+"$WINE" taskkill /IM tarvel.exe >/dev/null 2>&1 || true
+status=0
+wait "$portable" || status=$?
+portable=
+[ "$status" = 0 ] || fail "the portable Tarvel ended with status $status"
 
 # An exe that cannot be replaced (held open by a program that does not let go) stops the
 # upgrade with a non-zero status, and the installed exe is left as it was.
