@@ -50,7 +50,15 @@ done
 "$WINE" "$exe" 2>/dev/null &
 tarvel=$!
 sleep 2 # past start-up
-server=$(pgrep -n wineserver || true)
+# This prefix's wineserver, not whichever started last on the machine: the one whose
+# environment names our WINEPREFIX.
+server=
+for candidate in $(pgrep wineserver || true); do # wineserver or wineserver64
+  if tr '\0' '\n' <"/proc/$candidate/environ" 2>/dev/null | grep -Fxq "WINEPREFIX=$WINEPREFIX"; then
+    server=$candidate
+  fi
+done
+[ -n "$server" ] || echo "(no wineserver of this prefix found: its CPU is left out)" >&2
 switches0=$(switches "$tarvel") cpu0=$(cpu_ns "$tarvel") server0=$([ -n "$server" ] && cpu_ns "$server" || echo 0) t0=$(date +%s%N)
 sleep "$seconds"
 switches1=$(switches "$tarvel") cpu1=$(cpu_ns "$tarvel") server1=$([ -n "$server" ] && cpu_ns "$server" || echo 0) t1=$(date +%s%N)

@@ -37,7 +37,8 @@ class TextEngine final : public TextMeasurer {
   void Draw(Surface& target, int font, std::u16string_view text, int x, int y, Color color,
             const PixelRect& clip);
 
-  // Lays every open font out afresh for a new scale; font handles stay valid.
+  // Lays every open font out afresh for a new scale, and (on Windows) in the message face the
+  // user now has where it stands in for a missing one; font handles stay valid.
   void SetScale(float scale);
   float Scale() const { return scale_; }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "runtime/backend.h"
@@ -113,6 +114,8 @@ struct TextEngine::Renderer {
 
 struct TextEngine::Font {
   FontDesign design;
+  // Whether it stands in the system's message face for one the system lacks.
+  bool message_face = false;
   LOGFONTW logfont{};
   HFONT font = nullptr;
   int height = 0;
@@ -171,6 +174,7 @@ int TextEngine::OpenFont(const FontDesign& design) {
   std::u16string face = FromUtf8(design.family);
   if (!HasFamily(renderer_->dc, face)) {
     face = MessageFace();
+    font->message_face = true;
   }
   LOGFONTW& logfont = font->logfont;
   logfont.lfWeight = design.weight;
@@ -191,7 +195,19 @@ int TextEngine::OpenFont(const FontDesign& design) {
 }
 
 void TextEngine::SetScale(float scale) {
-  if (scale == scale_) {
+  // Fonts in the message face follow it when the user has changed it since.
+  bool changed = scale != scale_;
+  const std::u16string message_face = MessageFace();
+  for (const auto& font : fonts_) {
+    LOGFONTW& logfont = font->logfont;
+    if (font->message_face && !message_face.empty() && message_face.size() < LF_FACESIZE &&
+        message_face != reinterpret_cast<const char16_t*>(logfont.lfFaceName)) {
+      std::fill(std::begin(logfont.lfFaceName), std::end(logfont.lfFaceName), L'\0');
+      std::memcpy(logfont.lfFaceName, message_face.data(), message_face.size() * sizeof(wchar_t));
+      changed = true;
+    }
+  }
+  if (!changed) {
     return;
   }
   scale_ = scale;

@@ -14,8 +14,11 @@ namespace rt::windows {
 namespace {
 
 constexpr wchar_t kClassName[] = L"Tarvel";
-// A form without a border is a bare popup: its client area is the whole window.
-constexpr DWORD kBorderlessStyle = WS_POPUP;
+// A form without a border is a popup: its client area is the whole window. It still has a
+// window menu (Alt+Space, the taskbar's menu) and can be minimised, from the menu or by clicking
+// its taskbar button: for a window with no title bar that is most of how a person handles it.
+// Without a caption or a frame style, neither draws anything.
+constexpr DWORD kBorderlessStyle = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kBorderedStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME;
@@ -168,6 +171,9 @@ void Window::Present(std::span<const PixelRect> damage) {
       SetForegroundWindow(window_);
     }
     Copy(window_dc_, {0, 0, pixels_.width, pixels_.height});
+  } else if (IsIconic(window_)) {
+    // Minimised: nothing shows. The bitmap keeps the frame, which WM_PAINT copies on restore.
+    return;
   } else {
     const PixelRect whole{0, 0, pixels_.width, pixels_.height};
     for (const PixelRect& changed : damage) {
@@ -203,6 +209,18 @@ LRESULT Window::Handle(HWND handle, UINT message, WPARAM wparam, LPARAM lparam) 
         ExitProcess(0);
       }
       return 0;
+    case WM_DISPLAYCHANGE:
+      // A new mode, maybe a new refresh rate: the frames are paced afresh.
+      display_changed_ = true;
+      break;
+    case WM_SETTINGCHANGE:
+      if (wparam == SPI_SETNONCLIENTMETRICS && !dialog_) {
+        // The message font changed, and the text stands in it: laid out afresh, same scale.
+        Push({.kind = WindowEvent::Kind::kScaleChanged,
+              .size = size_,
+              .scale = static_cast<float>(DpiOf(handle)) / static_cast<float>(kDefaultDpi)});
+      }
+      break;
     case WM_ERASEBKGND:
       return 1;  // the frame covers every pixel
     case WM_PAINT: {

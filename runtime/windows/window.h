@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "runtime/backend.h"
@@ -44,6 +45,9 @@ class Window {
   PixelBuffer Buffer();
   void Present(std::span<const PixelRect> damage);
 
+  // Whether the display's mode (size, refresh rate) changed since last asked.
+  bool TakeDisplayChanged() { return std::exchange(display_changed_, false); }
+
   // The window procedure, for this window's messages (some come while CreateWindowExW is still
   // making it, before handle() is known).
   LRESULT Handle(HWND handle, UINT message, WPARAM wparam, LPARAM lparam);
@@ -67,6 +71,7 @@ class Window {
   PixelBuffer pixels_;
   bool shown_ = false;
   std::unique_ptr<SeenWatch> seen_;  // a form's only
+  bool display_changed_ = false;
 };
 
 }  // namespace rt::windows

@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "runtime/display/window_list.h"
+#include "runtime/windows/display_timing.h"
 #include "runtime/windows/dpi.h"
 #include "runtime/windows/failure_box.h"
+#include "runtime/windows/frame_pacer.h"
 #include "runtime/windows/frame_timer.h"
 #include "runtime/windows/window.h"
 
@@ -13,11 +15,11 @@ namespace rt {
 
 namespace {
 
+using windows::FramePacer;
 using windows::FrameTimer;
+using windows::SystemDisplayTiming;
 using windows::Window;
 using windows::WindowClass;
-
-constexpr DWORD kFallbackRefreshHz = 60;
 
 class WindowsBackend final : public BackendOfWindows<Window> {
  public:
@@ -29,12 +31,18 @@ class WindowsBackend final : public BackendOfWindows<Window> {
   WindowsBackend& operator=(const WindowsBackend&) = delete;
 
   TimePoint Now() const override { return std::chrono::steady_clock::now(); }
-  Duration FramePeriod() const override;
+  Duration FramePeriod() const override { return pacer_.Period(); }
   float Scale() const override { return scale_; }
 
   WindowId OpenWindow(const WindowSpec& wanted) override {
-    return windows_.Add(std::make_unique<Window>(class_, windows_.NextId(), wanted,
-                                                 windows_.Find(wanted.parent), queue_));
+    const WindowId id = windows_.Add(std::make_unique<Window>(
+        class_, windows_.NextId(), wanted, windows_.Find(wanted.parent), queue_));
+    if (id == kForm) {
+      // Its monitor's refresh rate is the one that counts.
+      display_timing_.SetWindow(windows_.Find(id)->handle());
+      pacer_.DisplayChanged();
+    }
+    return id;
   }
   void CloseWindow(WindowId window) override { windows_.Remove(window); }
   void WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) override;
@@ -43,35 +51,23 @@ class WindowsBackend final : public BackendOfWindows<Window> {
   }
 
  private:
-  // Hands every message waiting for this thread to its window procedure.
-  static void Dispatch();
+  // The form: the window whose frames are paced.
+  static constexpr WindowId kForm = 0;
+
+  // Hands every message waiting for this thread to its window procedure, and tells the pacer
+  // when the display changed.
+  void Dispatch();
+  // When to wake for `deadline`: a frame's slot in the display's refresh, or the deadline.
+  std::optional<TimePoint> FrameSlot(TimePoint deadline);
 
   WindowClass class_;
   FrameTimer timer_;
+  SystemDisplayTiming display_timing_;
+  FramePacer pacer_{display_timing_};
   float scale_;
   // Events heard from the window procedures; handed over at the end of each wait.
   std::vector<WindowEvent> queue_;
 };
-
-Duration WindowsBackend::FramePeriod() const {
-  const Window* form = windows_.Find(0);
-  HMONITOR monitor = form ? MonitorFromWindow(form->handle(), MONITOR_DEFAULTTOPRIMARY)
-                          : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
-  MONITORINFOEXW info{};
-  info.cbSize = sizeof info;
-  DEVMODEW mode{};
-  mode.dmSize = sizeof mode;
-  DWORD hz = 0;
-  if (GetMonitorInfoW(monitor, &info) &&
-      EnumDisplaySettingsW(info.szDevice, ENUM_CURRENT_SETTINGS, &mode)) {
-    hz = mode.dmDisplayFrequency;
-  }
-  // 0 and 1 stand for the hardware's default rate.
-  if (hz <= 1) {
-    hz = kFallbackRefreshHz;
-  }
-  return Duration(1'000'000'000LL / hz);
-}
 
 void WindowsBackend::Dispatch() {
   MSG message{};
@@ -79,9 +75,30 @@ void WindowsBackend::Dispatch() {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  if (Window* form = windows_.Find(kForm); form && form->TakeDisplayChanged()) {
+    pacer_.DisplayChanged();
+  }
+}
+
+std::optional<TimePoint> WindowsBackend::FrameSlot(TimePoint deadline) {
+  const Window* form = windows_.Find(kForm);
+  if (!form || deadline == kNoDeadline || IsIconic(form->handle())) {
+    // Nothing is shown: the loop's own deadline stands, and frames start afresh after.
+    pacer_.Forget();
+    return std::nullopt;
+  }
+  return pacer_.SlotFor(deadline, Now());
 }
 
 void WindowsBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& events) {
+  // A frame's deadline moves to its slot in the display's refresh, just after a vertical
+  // blank (up to half a period either way); reaching the slot is the display's word that the
+  // next frame is wanted, as a compositor's frame callback is elsewhere. So the loop keeps the
+  // display's pace and phase, at one wake-up a frame.
+  const std::optional<TimePoint> slot = FrameSlot(deadline);
+  if (slot) {
+    deadline = *slot;
+  }
   // The one wait: the thread's messages and the frame timer, until the deadline. Under Wine
   // every message call is a round trip to its server and costs a wake-up of its own, so the
   // queue is read only when the wait says something is in it (or once, when there is no time
@@ -115,6 +132,10 @@ void WindowsBackend::WaitUntil(TimePoint deadline, std::vector<WindowEvent>& eve
     } else {
       Dispatch();  // messages, or the ordinary timer's limit: look before waiting again
     }
+  }
+  if (slot && Now() >= *slot) {
+    pacer_.Took(*slot);
+    queue_.push_back({.kind = WindowEvent::Kind::kFrameReady, .window = kForm});
   }
   events.insert(events.end(), queue_.begin(), queue_.end());
   queue_.clear();
