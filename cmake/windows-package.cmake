@@ -38,4 +38,6 @@ set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Tarvel)
 set(CPACK_NSIS_EXECUTABLE makensis)
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
+# The same bytes from the same commit (with SOURCE_DATE_EPOCH set, as scripts/release.sh does).
+include(${PROJECT_SOURCE_DIR}/cmake/reproducible-package.cmake)
 include(CPack)

@@ -13,7 +13,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 (cd "$build" && cpack -B "$work/out" >"$work/cpack.log" 2>&1) || fail "cpack: $(cat "$work/cpack.log")"
 zip=$(echo "$work"/out/*.zip)
 setup=$(echo "$work"/out/*.exe)
-[ -f "$zip" ] && [ -f "$setup" ] || fail "cpack made: $(ls "$work/out")"
+{ [ -f "$zip" ] && [ -f "$setup" ]; } || fail "cpack made: $(ls "$work/out")"
 sed 's/$/\r/' "$licence" >"$work/licence.crlf"
 
 # The zip's note: LICENSE, every line ended by CR LF.
