@@ -24,9 +24,11 @@ package_preset() {
   step "$preset: configure" "$log" bash -c 'cd "$1" && shift && cmake "$@"' cmake "$source" \
     --preset "$preset" -B "$build" -DTARVEL_TESTS=OFF -DTARVEL_BENCHMARKS=OFF
   step "$preset: build" "$log" cmake --build "$build" -j 2
+  # Under fakeroot, so the zips' entries are owned by root whoever makes the release (the zip
+  # format records owners; the .deb's are root already).
   # shellcheck disable=SC2016
-  step "$preset: package" "$log" bash -c 'cd "$1" && shift && cpack "$@"' cpack "$build" "$@" \
-    -B "$out"
+  step "$preset: package" "$log" bash -c 'cd "$1" && shift && fakeroot cpack "$@"' cpack \
+    "$build" "$@" -B "$out"
 }
 
 # Makes the whole release of HEAD, working in $1 (which must not exist), into $2.

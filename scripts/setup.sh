@@ -29,8 +29,9 @@ test_packages=(
   desktop-file-utils appstream dpkg-dev lintian man-db
   g++-mingw-w64-x86-64-posix wine64 nsis icoutils xz-utils
 )
-# Making a release: git to export the commit, and diffoscope to show where two builds differ.
-release_packages=(git diffoscope-minimal)
+# Making a release: git to export the commit, fakeroot to pack files as root's, and diffoscope
+# to show where two builds differ.
+release_packages=(git fakeroot diffoscope-minimal)
 
 case "${1:-}" in
   run) packages=("${run_packages[@]}") ;;

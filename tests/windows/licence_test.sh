@@ -10,7 +10,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-(cd "$build" && cpack -B "$work/out" >"$work/cpack.log" 2>&1) || fail "cpack: $(cat "$work/cpack.log")"
+(cd "$build" && cpack -B "$work/out" >"$work/cpack.log" 2>&1) ||
+  fail "cpack: $(cat "$work/cpack.log")"
 zip=$(echo "$work"/out/*.zip)
 setup=$(echo "$work"/out/*.exe)
 { [ -f "$zip" ] && [ -f "$setup" ]; } || fail "cpack made: $(ls "$work/out")"
@@ -42,8 +43,8 @@ xz --format=lzma -dc "$work/setup.lzma" >"$work/setup.data" 2>/dev/null || true
   iconv -f UTF-8 -t UTF-16LE "$work/licence.crlf"
   printf '\0\0'
 } >"$work/page.expected"
-first=$(head -1 "$licence" | tr -d "\n" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 | tr -d ' \n' |
-  sed 's/../\\x&/g')
+first=$(head -1 "$licence" | tr -d "\n" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 |
+  tr -d ' \n' | sed 's/../\\x&/g')
 page=$(LC_ALL=C grep -m1 -obUaP "$first" "$work/setup.data" | cut -d: -f1)
 [ -n "$page" ] || fail "the installer has no licence page starting \"$(head -1 "$licence")\""
 dd status=none if="$work/setup.data" iflag=skip_bytes,count_bytes skip="$page" \
