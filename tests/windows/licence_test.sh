@@ -24,11 +24,12 @@ note=$(find "$work" -path "$work/out" -prune -o -name licence.txt -print)
 cmp "$note" "$work/licence.crlf" || fail "the zip's licence.txt is not LICENSE:
 $(diff <(tr -d '\r' <"$note") "$licence")"
 
-# The installer's licence page. After the stub, NSIS keeps a 28-byte header (its signature
-# EF BE AD DE "NullsoftInst" at offset 4), then one LZMA stream (5 bytes of properties, no size)
+# The installer's licence page. After the stub, NSIS keeps a 28-byte header (its 16-byte
+# signature at offset 4), then one LZMA stream (5 bytes of properties, no size)
 # holding the installer's script, its strings and its files. The page's text is one UTF-16
 # string there; the installed licence.txt is in it too, but as the file's own 8-bit bytes.
-signature=$(LC_ALL=C grep -m1 -obUaP '\xef\xbe\xad\xdeNullsoftInst' "$setup" | cut -d: -f1)
+nsis_signature='\xef\xbe\xad\xde\x4e\x75\x6c\x6c\x73\x6f\x66\x74\x49\x6e\x73\x74'
+signature=$(LC_ALL=C grep -m1 -obUaP "$nsis_signature" "$setup" | cut -d: -f1)
 [ -n "$signature" ] || fail "no NSIS header in $setup"
 data=$((signature - 4 + 28))
 {
