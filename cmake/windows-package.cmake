@@ -3,11 +3,12 @@
 #   tarvel-<version>-windows-x64.exe        an installer (NSIS, with CPack's own template):
 #       Program Files\Tarvel, a Start-menu shortcut, an uninstaller, and an entry in
 #       Apps & features with the version and the publisher.
-foreach(text licence readme)
-  configure_file(${PROJECT_SOURCE_DIR}/resources/windows/${text}.txt.in
-                 ${PROJECT_BINARY_DIR}/${text}.txt @ONLY NEWLINE_STYLE CRLF)
-  install(FILES ${PROJECT_BINARY_DIR}/${text}.txt DESTINATION .)
-endforeach()
+# The licence note is LICENSE itself, with the line ends Windows' own editors expect; the
+# installer shows the same file on its licence page.
+configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/licence.txt @ONLY NEWLINE_STYLE CRLF)
+configure_file(${PROJECT_SOURCE_DIR}/resources/windows/readme.txt.in ${PROJECT_BINARY_DIR}/readme.txt
+               @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${PROJECT_BINARY_DIR}/licence.txt ${PROJECT_BINARY_DIR}/readme.txt DESTINATION .)
 
 set(CPACK_GENERATOR "ZIP;NSIS")
 set(CPACK_PACKAGE_NAME Tarvel)
@@ -37,4 +38,6 @@ set(CPACK_NSIS_EXECUTABLE makensis)
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 include(${CMAKE_CURRENT_LIST_DIR}/windows-installer.cmake)
+# The same bytes from the same commit (with SOURCE_DATE_EPOCH set, as scripts/release.sh does).
+include(${PROJECT_SOURCE_DIR}/cmake/reproducible-package.cmake)
 include(CPack)

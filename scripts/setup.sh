@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tarvel needs, where they are missing:
-#   bash scripts/setup.sh run     what building and running the program needs
-#   bash scripts/setup.sh test    that, and every tool the tests and checks call
+#   bash scripts/setup.sh run       what building and running the program needs
+#   bash scripts/setup.sh test      that, and every tool the tests and checks call
+#   bash scripts/setup.sh release   that, and what scripts/release.sh uses to make and compare
+#                                   releases
 # Safe to run again: it installs nothing that is already there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,21 +20,25 @@ run_packages=(
 # The test frameworks; display servers to run it on (Xvfb, and weston with the headers for the
 # tests' own module) and Xlib to look at them; screenshots; memory checking; static analysis;
 # the desktop and packaging checkers; the manual page reader. For the Windows build: the
-# mingw-w64 cross compiler, Wine to run what it makes, NSIS for the installer, and icoutils to
-# read the executable's resources back.
+# mingw-w64 cross compiler, Wine to run what it makes, NSIS for the installer, and icoutils and
+# xz to read the executable's resources and the installer's data back.
 test_packages=(
   googletest libgtest-dev libbenchmark-dev bc
   xvfb weston libweston-10-dev libx11-dev x11-utils imagemagick
   valgrind clang-format clang-tidy cppcheck
   desktop-file-utils appstream dpkg-dev lintian man-db
-  g++-mingw-w64-x86-64-posix wine64 nsis icoutils
+  g++-mingw-w64-x86-64-posix wine64 nsis icoutils xz-utils
 )
+# Making a release: git to export the commit, fakeroot to pack files as root's, and diffoscope
+# to show where two builds differ.
+release_packages=(git fakeroot diffoscope-minimal)
 
 case "${1:-}" in
   run) packages=("${run_packages[@]}") ;;
   test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  release) packages=("${run_packages[@]}" "${test_packages[@]}" "${release_packages[@]}") ;;
   *)
-    echo "usage: bash scripts/setup.sh run|test" >&2
+    echo "usage: bash scripts/setup.sh run|test|release" >&2
     exit 2
     ;;
 esac
