@@ -12,6 +12,7 @@
 // tick per period with nothing painted.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +44,11 @@ class EventLoop {
   TimePoint NextWake();
   std::optional<int> Step(const std::vector<WindowEvent>& events);
 
+  // Who reports a handler's run-time error. Unset, ReportRunTimeError does, waiting in its box
+  // until it is dismissed; a page, which cannot wait, shows the box once the loop has ended.
+  using ErrorReporter = std::function<void(const std::string& handler, const std::string& what)>;
+  void SetErrorReporter(ErrorReporter reporter) { reporter_ = std::move(reporter); }
+
  private:
   // Runs one handler; false when it raised a run-time error, which is then reported.
   bool Dispatch(const Events::Binding& binding);
@@ -69,7 +75,12 @@ class EventLoop {
   // showing the last frame when it began.
   TimePoint wake_{};
   bool awaiting_display_ = false;
+  ErrorReporter reporter_;
 };
+
+// Prints one run-time error report's line to stderr; returns the message it said.
+std::string PrintRunTimeError(const std::string& program, const std::string& handler,
+                              const std::string& what);
 
 // Prints one run-time error report to stderr, then shows it in a box over `parent` (through
 // `backend`) and returns once the box is dismissed.

@@ -1,0 +1,151 @@
+// The built site in Chromium or Firefox, driven by puppeteer, served from 127.0.0.1:
+//   node puppeteer_test.js chromium|firefox SITE FAULTY_SITE SCREENSHOT_DIR
+// In both: the title, the canvas's size and place, red text that moves, and a clean console
+// and network. In Chromium also: crisp text at 1.5 and 2 device pixels per CSS pixel, one
+// frame drawn per animation frame, the faulty build's error box, and the plain messages when
+// the browser lacks a 2D canvas or WebAssembly.
+'use strict';
+const {launch, open} = require('./lib/browser_page');
+const {serve} = require('./lib/server');
+const {check, keepScreenshot, poll, redTextMoves, solidRedShare, redBox} = require('./lib/checks');
+const {cleanRun, formGeometry} = require('./lib/page_checks');
+
+const [engine, site, faultySite, screenshots] = process.argv.slice(2);
+
+async function runsCleanly(browser, origin) {
+  const {page, record, screenshot} = await open(browser, origin + '/index.html');
+  await poll('the title "Form1"', async () => (await page.title()) === 'Form1');
+  await poll('the form shown', () => page.evaluate(() => !document.getElementById('form').hidden));
+  const geometry = await formGeometry(page);
+  check(geometry.width === 312 && geometry.height === 213,
+      'the canvas is 312 x 213 CSS pixels, not ' + geometry.width + ' x ' + geometry.height);
+  check(Math.abs(geometry.offCentreX) <= 1 && Math.abs(geometry.offCentreY) <= 1,
+      'the canvas is centred: ' + JSON.stringify(geometry));
+  check(geometry.name === 'Form1', 'the canvas is named Form1 for assistive technology');
+  const [first, second] = await redTextMoves(screenshot);
+  console.log(engine + ': red text at ' + JSON.stringify(first) + ' then ' + JSON.stringify(second));
+  cleanRun(record, origin);
+  await page.close();
+}
+
+// At `scale` device pixels per CSS pixel the text is drawn at the device's pixels, with a
+// backing store of that many pixels: as measured, crisp text there is 0.34 to 0.69 solid red,
+// text stretched from CSS pixels at most 0.16. The median of five screenshots decides.
+async function crispAt(browser, origin, scale) {
+  const {page, screenshot} = await open(browser, origin + '/', {scale});
+  const shares = [];
+  await poll('five screenshots with red text at scale ' + scale, async () => {
+    const image = await screenshot();
+    if (redBox(image)) {
+      shares.push(solidRedShare(image));
+    }
+    return shares.length >= 5;
+  });
+  shares.sort((a, b) => a - b);
+  const median = shares[2];
+  if (median <= 0.25) {
+    keepScreenshot(screenshots, engine + '-scale-' + scale, await page.screenshot());
+  }
+  check(median > 0.25, 'crisp text at scale ' + scale + ': solid red share ' + median.toFixed(2));
+  const store = await page.evaluate(() => {
+    const canvas = document.getElementById('form');
+    return [canvas.width, canvas.height];
+  });
+  check(store[0] === Math.round(312 * scale),
+      'the backing store follows the ratio: ' + store + ' at ' + scale);
+  console.log(engine + ': solid red share ' + median.toFixed(2) + ' at scale ' + scale);
+  await page.close();
+}
+
+// Over three seconds, the form is drawn once per animation frame, at the browser's pace.
+async function oneFramePerAnimationFrame(browser, origin) {
+  const {page} = await open(browser, origin + '/');
+  await poll('the first frames', () => page.evaluate(() =>
+    typeof tarvelPage === 'object' && tarvelPage.windows[0] && tarvelPage.windows[0].presents > 10));
+  const counts = await page.evaluate(() => new Promise((resolve) => {
+    const presents = tarvelPage.windows[0].presents;
+    let frames = 0;
+    const began = performance.now();
+    const count = () => {
+      ++frames;
+      if (performance.now() - began < 3000) {
+        requestAnimationFrame(count);
+      } else {
+        resolve({frames, drawn: tarvelPage.windows[0].presents - presents,
+          seconds: (performance.now() - began) / 1000});
+      }
+    };
+    requestAnimationFrame(count);
+  }));
+  console.log(engine + ': ' + JSON.stringify(counts));
+  check(Math.abs(counts.drawn - counts.frames) <= 3,
+      'one frame drawn per animation frame: ' + JSON.stringify(counts));
+  check(counts.frames / counts.seconds > 20, 'frames come at the browser\'s pace');
+  await page.close();
+}
+
+// The faulty build's error box, dismissed with Enter; then the page says how it ended.
+async function errorBoxThenEnded(browser, origin) {
+  const {page, record} = await open(browser, origin + '/');
+  const words = await poll('the error box', () => page.evaluate(() => {
+    const box = document.querySelector('dialog.box[open]');
+    return box && box.querySelector('canvas').width > 0 && box.textContent;
+  }));
+  check(/run-time error in StepLabel: /.test(words), 'the box says what went wrong: ' + words);
+  const line = record.console.find((message) => message.type === 'error');
+  check(line && line.text.startsWith('Tarvel: run-time error in StepLabel: '),
+      'the report goes to the console first: ' + JSON.stringify(record.console));
+  const before = await page.evaluate(() => document.getElementById('status').textContent);
+  check(before === '', 'nothing said of an end while the box is up');
+  await page.keyboard.press('Enter');
+  const said = await poll('the page saying it ended', () => page.evaluate(() =>
+    !document.querySelector('dialog.box') && document.getElementById('status').textContent));
+  check(said === 'Tarvel has ended with status 1.', 'the page says: ' + said);
+  await page.close();
+}
+
+// Without a 2D canvas or WebAssembly the page says so, with status 2.
+async function platformFailures(browser, origin) {
+  const lacks = {
+    'no 2D canvas': () => {
+      HTMLCanvasElement.prototype.getContext = () => null;
+    },
+    'no WebAssembly': () => {
+      delete window.WebAssembly;
+    },
+  };
+  for (const [what, before] of Object.entries(lacks)) {
+    const {page, record} = await open(browser, origin + '/', {before});
+    const said = await poll('the page saying it cannot run (' + what + ')', () =>
+      page.evaluate(() => document.getElementById('status').textContent));
+    check(/^Tarvel cannot run in this browser: .+\. It has ended with status 2\.$/.test(said),
+        what + ': the page says ' + said);
+    check(record.console.some((message) => message.type === 'error'),
+        what + ': the console says so too');
+    console.log(engine + ', ' + what + ': ' + said);
+    await page.close();
+  }
+}
+
+(async () => {
+  const server = await serve(site);
+  const faulty = await serve(faultySite);
+  const browser = await launch(engine);
+  try {
+    await runsCleanly(browser, server.origin);
+    if (engine === 'chromium') {
+      await crispAt(browser, server.origin, 1.5);
+      await crispAt(browser, server.origin, 2);
+      await oneFramePerAnimationFrame(browser, server.origin);
+      await errorBoxThenEnded(browser, faulty.origin);
+      await platformFailures(browser, server.origin);
+    }
+  } finally {
+    await browser.close();
+    server.close();
+    faulty.close();
+  }
+})().catch((error) => {
+  console.error(engine + ': ' + error.message);
+  process.exit(1);
+});
