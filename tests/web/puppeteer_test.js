@@ -21,6 +21,7 @@ async function runsCleanly(browser, origin) {
       'the canvas is 312 x 213 CSS pixels, not ' + geometry.width + ' x ' + geometry.height);
   check(Math.abs(geometry.offCentreX) <= 1 && Math.abs(geometry.offCentreY) <= 1,
       'the canvas is centred: ' + JSON.stringify(geometry));
+  check(!geometry.scrolls, 'the page has nothing to scroll');
   check(geometry.name === 'Form1', 'the canvas is named Form1 for assistive technology');
   const [first, second] = await redTextMoves(screenshot);
   console.log(engine + ': red text at ' + JSON.stringify(first) + ' then ' + JSON.stringify(second));

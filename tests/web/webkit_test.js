@@ -24,6 +24,7 @@ const [site, screenshots] = process.argv.slice(2);
         'the canvas is 312 x 213 CSS pixels: ' + JSON.stringify(geometry));
     check(Math.abs(geometry.offCentreX) <= 1 && Math.abs(geometry.offCentreY) <= 1,
         'the canvas is centred: ' + JSON.stringify(geometry));
+    check(!geometry.scrolls, 'the page has nothing to scroll');
     const [first, second] = await redTextMoves(async () => decodePng(await webkit.screenshot()))
         .catch(async (error) => {
           keepScreenshot(screenshots, 'webkit', await webkit.screenshot());
