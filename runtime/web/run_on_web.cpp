@@ -146,8 +146,10 @@ class Session {
       }
       return Start();
     }
-    backend_.FrameArrived();
-    return Deliver();
+    backend_.FrameArrived(time);
+    const std::optional<int> status = Deliver();
+    backend_.FrameDone();
+    return status;
   }
 
   std::optional<int> Start() {

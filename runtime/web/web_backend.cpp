@@ -2,6 +2,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "runtime/rect.h"
@@ -21,7 +22,8 @@ int DevicePixels(double css, float ratio) {
 }  // namespace
 
 TimePoint WebBackend::Now() const {
-  const double milliseconds = emscripten_get_now();
+  last_now_ = std::max(last_now_, frame_time_ > 0 ? frame_time_ : emscripten_get_now());
+  const double milliseconds = last_now_;
   return TimePoint{} + Duration(static_cast<Duration::rep>(milliseconds * 1e6));
 }
 
@@ -123,10 +125,11 @@ void WebBackend::WaitUntil(TimePoint /*deadline*/, std::vector<WindowEvent>& eve
   }
 }
 
-void WebBackend::FrameArrived() {
+void WebBackend::FrameArrived(double time) {
   if (windows_.empty() || !At(kForm).open) {
     return;
   }
+  frame_time_ = time;
   presentable_ = true;
   const float ratio = Scale();
   if (ratio != ratio_ && ratio > 0) {

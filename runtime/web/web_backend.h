@@ -33,9 +33,12 @@ class WebBackend final : public Backend {
 
   // The display's frame period, as measured from the page's animation frames.
   void FramePeriodIs(Duration period) { period_ = period; }
-  // An animation frame has come: the form may be drawn again, and its pixels follow the
-  // device pixel ratio should it have changed (browser zoom, another screen).
-  void FrameArrived();
+  // An animation frame has come, for the display's frame at `time` (the page's clock, in
+  // milliseconds): the form may be drawn again, and its pixels follow the device pixel ratio
+  // should it have changed (browser zoom, another screen). Until FrameDone, the clock reads
+  // that frame's time, so ticks keep the display's rhythm however late the call came.
+  void FrameArrived(double time);
+  void FrameDone() { frame_time_ = 0; }
   // The page was hidden or shown.
   void VisibilityChanged(bool visible);
 
@@ -52,6 +55,8 @@ class WebBackend final : public Backend {
   void Follow(float ratio);
 
   std::vector<Window> windows_;
+  double frame_time_ = 0;        // the current animation frame's, or 0 outside one
+  mutable double last_now_ = 0;  // what the clock said last: it never goes back
   std::vector<WindowEvent> arrived_;
   Duration period_ = k60Hz;
   bool presentable_ = true;  // the form's last frame has been taken by the display

@@ -1,9 +1,10 @@
 // The built site in Chromium or Firefox, driven by puppeteer, served from 127.0.0.1:
 //   node puppeteer_test.js chromium|firefox SITE FAULTY_SITE SCREENSHOT_DIR
 // In both: the title, the canvas's size and place, red text that moves, and a clean console
-// and network. In Chromium also: crisp text at 1.5 and 2 device pixels per CSS pixel, one
-// frame drawn per animation frame, the faulty build's error box, and the plain messages when
-// the browser lacks a 2D canvas or WebAssembly.
+// and network. In Chromium also: crisp text at 1.5 device pixels per CSS pixel and after a
+// change from 1 to 2 while running, one frame drawn per animation frame, a hidden page drawing
+// nothing but waking on its timer, the faulty build's error box, and the plain messages when
+// the browser lacks a 2D canvas, WebAssembly or JavaScript.
 'use strict';
 const {launch, open} = require('./lib/browser_page');
 const {serve} = require('./lib/server');
@@ -31,9 +32,16 @@ async function runsCleanly(browser, origin) {
 
 // At `scale` device pixels per CSS pixel the text is drawn at the device's pixels, with a
 // backing store of that many pixels: as measured, crisp text there is 0.34 to 0.69 solid red,
-// text stretched from CSS pixels at most 0.16. The median of five screenshots decides.
-async function crispAt(browser, origin, scale) {
-  const {page, screenshot} = await open(browser, origin + '/', {scale});
+// text stretched from CSS pixels at most 0.16. The median of five screenshots decides. With
+// `from`, the page starts at that scale and is moved to `scale` while it runs (as by zoom).
+async function crispAt(browser, origin, scale, from = scale) {
+  const {page, screenshot} = await open(browser, origin + '/', {scale: from});
+  if (from !== scale) {
+    await poll('the form shown', () => page.evaluate(() => !document.getElementById('form').hidden));
+    await page.setViewport({width: 800, height: 600, deviceScaleFactor: scale});
+    await poll('the backing store following the new ratio', () => page.evaluate((width) =>
+      document.getElementById('form').width === width, Math.round(312 * scale)));
+  }
   const shares = [];
   await poll('five screenshots with red text at scale ' + scale, async () => {
     const image = await screenshot();
@@ -105,6 +113,62 @@ async function errorBoxThenEnded(browser, origin) {
   await page.close();
 }
 
+// A hidden page is given no animation frames and may only set timers, as a hidden tab; here
+// the page is made to look hidden (its visibility, and its frames held back) to see that it
+// draws nothing then, still wakes on its timer, and draws again once shown.
+function pretendHidden() {
+  let hidden = false;
+  let timers = 0;
+  const held = [];
+  const request = window.requestAnimationFrame.bind(window);
+  const setTimer = window.setTimeout.bind(window);
+  Object.defineProperty(Document.prototype, 'hidden', {get: () => hidden, configurable: true});
+  Object.defineProperty(Document.prototype, 'visibilityState',
+      {get: () => (hidden ? 'hidden' : 'visible'), configurable: true});
+  window.requestAnimationFrame = (callback) => (hidden ? held.push(callback) : request(callback));
+  window.setTimeout = (...args) => {
+    timers += hidden ? 1 : 0;
+    return setTimer(...args);
+  };
+  window.pretend = {
+    timers: () => timers,
+    show: (shown) => {
+      hidden = !shown;
+      document.dispatchEvent(new Event('visibilitychange'));
+      while (shown && held.length) {
+        request(held.shift());
+      }
+    },
+  };
+}
+
+async function hiddenThenShown(browser, origin) {
+  const {page, record} = await open(browser, origin + '/', {before: pretendHidden});
+  const presents = () => page.evaluate(() => tarvelPage.windows[0].presents);
+  await poll('the first frames', () => page.evaluate(() =>
+    typeof tarvelPage === 'object' && tarvelPage.windows[0] && tarvelPage.windows[0].presents > 10));
+  await page.evaluate(() => pretend.show(false));
+  // A frame asked for before the page was hidden may still come; none after.
+  await poll('a timer set while hidden', () => page.evaluate(() => pretend.timers() >= 1));
+  const hiddenAt = await presents();
+  await poll('more timers set while hidden', () => page.evaluate(() => pretend.timers() >= 4));
+  check((await presents()) === hiddenAt, 'nothing is drawn while the page is hidden');
+  await page.evaluate(() => pretend.show(true));
+  await poll('drawing again once shown', async () => (await presents()) > hiddenAt + 10);
+  cleanRun(record, origin);
+  await page.close();
+}
+
+// Without JavaScript the page says what it needs.
+async function noScript(browser, origin) {
+  const page = await browser.newPage();
+  await page.setJavaScriptEnabled(false);
+  await page.goto(origin + '/');
+  const said = await page.evaluate(() => document.body.innerText);
+  check(/JavaScript turned off/.test(said), 'without JavaScript the page says: ' + said);
+  await page.close();
+}
+
 // Without a 2D canvas or WebAssembly the page says so, with status 2.
 async function platformFailures(browser, origin) {
   const lacks = {
@@ -136,10 +200,12 @@ async function platformFailures(browser, origin) {
     await runsCleanly(browser, server.origin);
     if (engine === 'chromium') {
       await crispAt(browser, server.origin, 1.5);
-      await crispAt(browser, server.origin, 2);
+      await crispAt(browser, server.origin, 2, 1);
       await oneFramePerAnimationFrame(browser, server.origin);
+      await hiddenThenShown(browser, server.origin);
       await errorBoxThenEnded(browser, faulty.origin);
       await platformFailures(browser, server.origin);
+      await noScript(browser, server.origin);
     }
   } finally {
     await browser.close();
