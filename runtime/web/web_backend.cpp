@@ -130,6 +130,9 @@ void WebBackend::FrameArrived(double time) {
     return;
   }
   frame_time_ = time;
+  if (hidden_) {
+    return;  // a frame asked for before the page was hidden: nobody sees what it would show
+  }
   presentable_ = true;
   const float ratio = Scale();
   if (ratio != ratio_ && ratio > 0) {
@@ -152,6 +155,9 @@ void WebBackend::Follow(float ratio) {
 }
 
 void WebBackend::VisibilityChanged(bool visible) {
+  // Nothing is drawn for a hidden page; once shown, the next animation frame draws.
+  hidden_ = !visible;
+  presentable_ = presentable_ && visible;
   arrived_.push_back(
       {.kind = WindowEvent::Kind::kVisibilityChanged, .window = kForm, .visible = visible});
 }

@@ -60,8 +60,9 @@ class WebBackend final : public Backend {
   std::vector<WindowEvent> arrived_;
   Duration period_ = k60Hz;
   bool presentable_ = true;  // the form's last frame has been taken by the display
-  float ratio_ = 0;          // the device pixel ratio the form is drawn at
-  double css_width_ = 0;     // the form's size in CSS pixels, which zoom keeps
+  bool hidden_ = false;
+  float ratio_ = 0;       // the device pixel ratio the form is drawn at
+  double css_width_ = 0;  // the form's size in CSS pixels, which zoom keeps
   double css_height_ = 0;
 };
 

@@ -169,7 +169,8 @@ async function noScript(browser, origin) {
   await page.close();
 }
 
-// Without a 2D canvas or WebAssembly the page says so, with status 2.
+// Without a 2D canvas or WebAssembly, or with WebAssembly refused, the page says so, with
+// status 2.
 async function platformFailures(browser, origin) {
   const lacks = {
     'no 2D canvas': () => {
@@ -177,6 +178,11 @@ async function platformFailures(browser, origin) {
     },
     'no WebAssembly': () => {
       delete window.WebAssembly;
+    },
+    'WebAssembly refused': () => {
+      const refuse = () => Promise.reject(new WebAssembly.CompileError('refused'));
+      WebAssembly.instantiate = refuse;
+      WebAssembly.instantiateStreaming = refuse;
     },
   };
   for (const [what, before] of Object.entries(lacks)) {
