@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets Tarvel up where needed, builds everything and runs every check (about ten minutes on two
-# cores):
-#   1. formatting, clang-tidy and cppcheck, over the Linux and the Windows sources;
+# Sets Tarvel up where needed, builds everything and runs every check (about thirteen minutes on
+# two cores):
+#   1. formatting, clang-tidy and cppcheck, over the Linux, Windows and web sources;
 #   2. the release build's tests: headless, real-display (X11 and Wayland servers of their own),
 #      soak, valgrind, hardening, dependencies, manual page, install and package;
 #   3. the Windows build (cross-built with mingw-w64), its tests run under Wine on an X server
