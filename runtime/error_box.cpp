@@ -62,109 +62,93 @@ std::vector<std::u16string> Wrap(TextEngine& text, int font, const std::u16strin
   return lines;
 }
 
-class Box {
- public:
-  Box(Backend& backend, TextEngine& text, WindowId parent, const std::string& title,
-      const std::string& message)
-      : backend_(backend),
-        text_(text),
-        parent_(parent),
-        layout_(LayOutErrorBox(text, message)),
-        window_(backend.OpenWindow({.title = title,
-                                    .client = layout_.size,
-                                    .border = true,
-                                    .back_color = kBackground,
-                                    .role = WindowSpec::Role::kDialog,
-                                    .parent = parent,
-                                    .text = message})) {}
-  ~Box() { backend_.CloseWindow(window_); }
-  Box(const Box&) = delete;
-  Box& operator=(const Box&) = delete;
-
-  void Run() {
-    std::vector<WindowEvent> events;
-    while (!dismissed_) {
-      if (dirty_ && backend_.CanPresent(window_)) {
-        Paint();
-      }
-      events.clear();
-      backend_.WaitUntil(kNoDeadline, events);
-      for (const WindowEvent& event : events) {
-        Handle(event);
-      }
-    }
-  }
-
- private:
-  void Handle(const WindowEvent& event) {
-    if (event.kind == WindowEvent::Kind::kCloseRequested &&
-        (event.window == window_ || event.window == parent_ || event.window == kNoWindow)) {
-      dismissed_ = true;  // the form going too ends the program all the same
-      return;
-    }
-    if (event.window != window_) {
-      return;
-    }
-    switch (event.kind) {
-      case WindowEvent::Kind::kKeyPressed:
-        dismissed_ = dismissed_ || event.key != Key::kOther;
-        break;
-      case WindowEvent::Kind::kButtonPressed:
-        SetPressed(layout_.button.Contains(event.point));
-        break;
-      case WindowEvent::Kind::kButtonReleased:
-        // A click is a press and a release both on OK, as with any button.
-        dismissed_ = dismissed_ || (pressed_ && layout_.button.Contains(event.point));
-        SetPressed(false);
-        break;
-      case WindowEvent::Kind::kExposed:
-      case WindowEvent::Kind::kResized:
-      case WindowEvent::Kind::kScaleChanged:
-        dirty_ = true;
-        break;
-      default:
-        break;
-    }
-  }
-
-  void SetPressed(bool pressed) {
-    dirty_ = dirty_ || pressed != pressed_;
-    pressed_ = pressed;
-  }
-
-  void Paint() {
-    const PixelBuffer buffer = backend_.Buffer(window_);
-    Surface surface(buffer);
-    const PixelRect whole = surface.Bounds();
-    surface.Fill(whole, kBackground);
-    for (std::size_t i = 0; i < layout_.lines.size(); ++i) {
-      const int y = layout_.text.y + static_cast<int>(i) * layout_.line_height;
-      text_.Draw(surface, layout_.font, layout_.lines[i], layout_.text.x, y, kInk, whole);
-    }
-    const PixelRect& button = layout_.button;
-    const int border = Scaled(kBorder, text_.Scale());
-    surface.Fill(button, kButtonBorder);
-    surface.Fill({button.x + border, button.y + border, button.width - 2 * border,
-                  button.height - 2 * border},
-                 pressed_ ? kButtonPressed : kButtonFace);
-    text_.Draw(surface, layout_.font, u"OK", layout_.button_text.x, layout_.button_text.y, kInk,
-               button);
-    const PixelRect damage[] = {whole};
-    backend_.Present(window_, damage);
-    dirty_ = false;
-  }
-
-  Backend& backend_;
-  TextEngine& text_;
-  WindowId parent_;
-  ErrorBoxLayout layout_;
-  WindowId window_ = kNoWindow;
-  bool dirty_ = true;
-  bool pressed_ = false;
-  bool dismissed_ = false;
-};
-
 }  // namespace
+
+ErrorBox::ErrorBox(Backend& backend, TextEngine& text, WindowId parent, const std::string& title,
+                   const std::string& message)
+    : backend_(backend),
+      text_(text),
+      parent_(parent),
+      layout_(LayOutErrorBox(text, message)),
+      window_(backend.OpenWindow({.title = title,
+                                  .client = layout_.size,
+                                  .border = true,
+                                  .back_color = kBackground,
+                                  .role = WindowSpec::Role::kDialog,
+                                  .parent = parent,
+                                  .text = message})) {}
+
+ErrorBox::~ErrorBox() {
+  backend_.CloseWindow(window_);
+}
+
+bool ErrorBox::Step(const std::vector<WindowEvent>& events) {
+  for (const WindowEvent& event : events) {
+    Handle(event);
+  }
+  if (!dismissed_ && dirty_ && backend_.CanPresent(window_)) {
+    Paint();
+  }
+  return dismissed_;
+}
+
+void ErrorBox::Handle(const WindowEvent& event) {
+  if (event.kind == WindowEvent::Kind::kCloseRequested &&
+      (event.window == window_ || event.window == parent_ || event.window == kNoWindow)) {
+    dismissed_ = true;  // the form going too ends the program all the same
+    return;
+  }
+  if (event.window != window_) {
+    return;
+  }
+  switch (event.kind) {
+    case WindowEvent::Kind::kKeyPressed:
+      dismissed_ = dismissed_ || event.key != Key::kOther;
+      break;
+    case WindowEvent::Kind::kButtonPressed:
+      SetPressed(layout_.button.Contains(event.point));
+      break;
+    case WindowEvent::Kind::kButtonReleased:
+      // A click is a press and a release both on OK, as with any button.
+      dismissed_ = dismissed_ || (pressed_ && layout_.button.Contains(event.point));
+      SetPressed(false);
+      break;
+    case WindowEvent::Kind::kExposed:
+    case WindowEvent::Kind::kResized:
+    case WindowEvent::Kind::kScaleChanged:
+      dirty_ = true;
+      break;
+    default:
+      break;
+  }
+}
+
+void ErrorBox::SetPressed(bool pressed) {
+  dirty_ = dirty_ || pressed != pressed_;
+  pressed_ = pressed;
+}
+
+void ErrorBox::Paint() {
+  const PixelBuffer buffer = backend_.Buffer(window_);
+  Surface surface(buffer);
+  const PixelRect whole = surface.Bounds();
+  surface.Fill(whole, kBackground);
+  for (std::size_t i = 0; i < layout_.lines.size(); ++i) {
+    const int y = layout_.text.y + static_cast<int>(i) * layout_.line_height;
+    text_.Draw(surface, layout_.font, layout_.lines[i], layout_.text.x, y, kInk, whole);
+  }
+  const PixelRect& button = layout_.button;
+  const int border = Scaled(kBorder, text_.Scale());
+  surface.Fill(button, kButtonBorder);
+  surface.Fill(
+      {button.x + border, button.y + border, button.width - 2 * border, button.height - 2 * border},
+      pressed_ ? kButtonPressed : kButtonFace);
+  text_.Draw(surface, layout_.font, u"OK", layout_.button_text.x, layout_.button_text.y, kInk,
+             button);
+  const PixelRect damage[] = {whole};
+  backend_.Present(window_, damage);
+  dirty_ = false;
+}
 
 ErrorBoxLayout LayOutErrorBox(TextEngine& text, const std::string& message) {
   const float scale = text.Scale();
@@ -193,8 +177,12 @@ ErrorBoxLayout LayOutErrorBox(TextEngine& text, const std::string& message) {
 
 void ShowErrorBox(Backend& backend, TextEngine& text, WindowId parent, const std::string& title,
                   const std::string& message) {
-  Box box(backend, text, parent, title, message);
-  box.Run();
+  ErrorBox box(backend, text, parent, title, message);
+  std::vector<WindowEvent> events;
+  while (!box.Step(events)) {
+    events.clear();
+    backend.WaitUntil(kNoDeadline, events);
+  }
 }
 
 }  // namespace rt

@@ -27,8 +27,36 @@ struct ErrorBoxLayout {
 // Lays out `message` for a box at the text engine's scale.
 ErrorBoxLayout LayOutErrorBox(TextEngine& text, const std::string& message);
 
-// Shows the box over `parent` and returns once it is dismissed: by its window-close command,
-// Enter, Escape, Space, a click on OK, or the process being asked to end.
+// The box, run a wait at a time by its caller (a page, which must never block): opening it
+// shows it over `parent`; each Step takes the events of one wait, draws what changed, and
+// says whether the box has been dismissed: by its window-close command, Enter, Escape,
+// Space, a click on OK, or the process being asked to end. Destroying it closes it.
+class ErrorBox {
+ public:
+  ErrorBox(Backend& backend, TextEngine& text, WindowId parent, const std::string& title,
+           const std::string& message);
+  ~ErrorBox();
+  ErrorBox(const ErrorBox&) = delete;
+  ErrorBox& operator=(const ErrorBox&) = delete;
+
+  bool Step(const std::vector<WindowEvent>& events);
+
+ private:
+  void Handle(const WindowEvent& event);
+  void SetPressed(bool pressed);
+  void Paint();
+
+  Backend& backend_;
+  TextEngine& text_;
+  WindowId parent_;
+  ErrorBoxLayout layout_;
+  WindowId window_ = kNoWindow;
+  bool dirty_ = true;
+  bool pressed_ = false;
+  bool dismissed_ = false;
+};
+
+// Shows the box over `parent` and returns once it is dismissed, blocking in the backend's wait.
 void ShowErrorBox(Backend& backend, TextEngine& text, WindowId parent, const std::string& title,
                   const std::string& message);
 

@@ -24,13 +24,18 @@ constexpr int kClockFramesBeforeRetry = 300;
 
 }  // namespace
 
+std::string PrintRunTimeError(const std::string& program, const std::string& handler,
+                              const std::string& what) {
+  std::string message = "run-time error in " + handler + ": " + what;
+  std::fprintf(stderr, "%s: %s\n", program.c_str(), message.c_str());
+  std::fflush(stderr);
+  return message;
+}
+
 void ReportRunTimeError(const std::string& program, const std::string& handler,
                         const std::string& what, Backend& backend, TextEngine& text,
                         WindowId parent) {
-  const std::string message = "run-time error in " + handler + ": " + what;
-  std::fprintf(stderr, "%s: %s\n", program.c_str(), message.c_str());
-  std::fflush(stderr);
-  ShowErrorBox(backend, text, parent, program, message);
+  ShowErrorBox(backend, text, parent, program, PrintRunTimeError(program, handler, what));
 }
 
 EventLoop::EventLoop(std::string program, Backend& backend, Form& form, const Events& events,
@@ -48,6 +53,10 @@ bool EventLoop::Dispatch(const Events::Binding& binding) {
     binding.run();
     return true;
   } catch (const RunTimeError& error) {
+    if (reporter_) {
+      reporter_(binding.handler_name, error.what());
+      return false;
+    }
     ReportRunTimeError(program_, binding.handler_name, error.what(), backend_, text_, window_);
     return false;
   }

@@ -15,6 +15,7 @@
 // frame is exactly where continuous ticking would have got to.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,11 @@ class EventLoop {
   std::optional<int> Start();
   TimePoint NextWake();
   std::optional<int> Step(const std::vector<WindowEvent>& events);
+
+  // Who reports a handler's run-time error. Unset, ReportRunTimeError does, waiting in its box
+  // until it is dismissed; a page, which cannot wait, shows the box once the loop has ended.
+  using ErrorReporter = std::function<void(const std::string& handler, const std::string& what)>;
+  void SetErrorReporter(ErrorReporter reporter) { reporter_ = std::move(reporter); }
 
  private:
   // What one batch of window events asks for.
@@ -98,7 +104,12 @@ class EventLoop {
   bool moved_phase_ = false;
   bool by_clock_ = false;
   int clock_frames_ = 0;
+  ErrorReporter reporter_;
 };
+
+// Prints one run-time error report's line to stderr; returns the message it said.
+std::string PrintRunTimeError(const std::string& program, const std::string& handler,
+                              const std::string& what);
 
 // Prints one run-time error report to stderr, then shows it in a box over `parent` (through
 // `backend`) and returns once the box is dismissed.

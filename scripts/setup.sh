@@ -21,13 +21,16 @@ run_packages=(
 # tests' own module) and Xlib to look at them; screenshots; memory checking; static analysis;
 # the desktop and packaging checkers; the manual page reader. For the Windows build: the
 # mingw-w64 cross compiler, Wine to run what it makes, NSIS for the installer, and icoutils and
-# xz to read the executable's resources and the installer's data back.
+# xz to read the executable's resources and the installer's data back. For the web build:
+# Emscripten (with node), and three browser engines to test the page in (Chromium, Firefox, and
+# WebKitGTK through its WebDriver).
 test_packages=(
   googletest libgtest-dev libbenchmark-dev bc
   xvfb weston libweston-10-dev libx11-dev x11-utils imagemagick
   valgrind clang-format clang-tidy cppcheck
   desktop-file-utils appstream dpkg-dev lintian man-db
   g++-mingw-w64-x86-64-posix wine64 nsis icoutils xz-utils
+  emscripten chromium-headless-shell firefox-esr webkit2gtk-driver
 )
 # Making a release: git to export the commit, fakeroot to pack files as root's, and diffoscope
 # to show where two builds differ.
@@ -49,6 +52,10 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
+# The browser tests' driver comes from npm; a node that brings its own npm needs no other.
+if [ "${1:-}" != run ] && ! command -v npm >/dev/null; then
+  missing+=(npm)
+fi
 
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
@@ -59,4 +66,11 @@ if ((${#missing[@]})); then
   "${sudo[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
     "${missing[@]}"
+fi
+
+# The browser tests' npm packages, exactly as tests/web/package-lock.json pins them.
+if [ "${1:-}" != run ] &&
+  ! cmp -s tests/web/package-lock.json tests/web/node_modules/.tarvel-installed-lock; then
+  (cd tests/web && npm ci --no-audit --no-fund --loglevel=error &&
+    cp package-lock.json node_modules/.tarvel-installed-lock)
 fi

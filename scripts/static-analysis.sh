@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Formatting, clang-tidy and cppcheck over the project's own C++; any finding fails the run.
-# Needs the release build's and the Windows build's compile_commands.json (scripts/test.sh
-# configures both first).
+# Needs the release, Windows and web builds' compile_commands.json (scripts/test.sh configures
+# them first).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mapfile -t all < <(git ls-files '*.cpp' '*.h')
 # Built for Linux, and for Windows only (the Win32 backend and the GDI text engine).
 mapfile -t sources < <(git ls-files 'runtime/*.cpp' 'form1/*.cpp' 'tools/*.cpp' 'bench/*.cpp' \
-  ':!runtime/windows/*' ':!runtime/gdi/*')
+  ':!runtime/windows/*' ':!runtime/gdi/*' ':!runtime/web/*')
 mapfile -t windows_sources < <(git ls-files 'runtime/windows/*.cpp' 'runtime/gdi/*.cpp')
+# Built for the web only (the page's backend and the canvas text engine).
+mapfile -t web_sources < <(git ls-files 'runtime/web/*.cpp')
 
 echo "clang-format: ${#all[@]} files"
 clang-format --dry-run --Werror "${all[@]}"
@@ -24,13 +26,22 @@ while read -r dir; do
 done < <(x86_64-w64-mingw32-g++-posix -E -x c++ - -v </dev/null 2>&1 |
   sed -n '/#include <...> search starts here/,/End of search list/p' | sed 's/^ *//')
 
-echo "clang-tidy: ${#sources[@]} files for Linux, ${#windows_sources[@]} for Windows"
+# And the web sources as Emscripten's compiler does: its target and its system headers.
+sysroot=/usr/share/emscripten/cache/sysroot
+web_args=(--extra-arg=--target=wasm32-unknown-emscripten "--extra-arg=--sysroot=$sysroot"
+  --extra-arg=-D__EMSCRIPTEN__ --extra-arg=-DEMSCRIPTEN "--extra-arg=-isystem$sysroot/include/compat")
+
+echo "clang-tidy: ${#sources[@]} files for Linux, ${#windows_sources[@]} for Windows," \
+  "${#web_sources[@]} for the web"
 # Every file is checked before the verdict, so one run lists every finding.
 {
   printf '%s\0' "${sources[@]}" |
     xargs -0 -n 1 -P "$(nproc)" clang-tidy -p build/release --quiet 2>/dev/null || true
   printf '%s\0' "${windows_sources[@]}" |
     xargs -0 -n 1 -P "$(nproc)" clang-tidy -p build/windows --quiet "${windows_args[@]}" \
+      2>/dev/null || true
+  printf '%s\0' "${web_sources[@]}" |
+    xargs -0 -n 1 -P "$(nproc)" clang-tidy -p build/web --quiet "${web_args[@]}" \
       2>/dev/null || true
 } >"$log"
 cat "$log"

@@ -188,7 +188,7 @@ class Metronome : public rt::FormCode {
   Metronome(rt::Form& form, rt::Events& events) : FormCode(form) {
     rt::Timer& timer = form.TimerNamed("Beat");
     events.OnLoad("Start", [&timer] { timer.SetEnabled(true); });
-    events.OnTimer(timer, "Beat", [this] { ticks.push_back(clock->Now()); });
+    events.OnTimer(timer, "Beat", [] { ticks.push_back(clock->Now()); });
   }
   static inline const rt::Clock* clock = nullptr;
   static inline std::vector<rt::TimePoint> ticks;
