@@ -39,23 +39,24 @@ const WebBackend::Window& WebBackend::At(WindowId window) const {
   return windows_.at(static_cast<std::size_t>(window));
 }
 
-WindowId WebBackend::OpenWindow(const WindowSpec& spec) {
+WindowId WebBackend::OpenWindow(const WindowSpec& wanted) {
   Window window;
-  window.dialog = spec.role == WindowSpec::Role::kDialog;
-  window.size = spec.client;
-  window.pixels.assign(
-      static_cast<std::size_t>(spec.client.width) * static_cast<std::size_t>(spec.client.height),
-      0);
-  window.page_id = tarvel_page_open(window.dialog ? 1 : 0, spec.client.width, spec.client.height,
-                                    spec.title.c_str(), spec.text.c_str());
+  window.dialog = wanted.role == WindowSpec::Role::kDialog;
+  window.size = wanted.client;
+  window.pixels.assign(static_cast<std::size_t>(wanted.client.width) *
+                           static_cast<std::size_t>(wanted.client.height),
+                       0);
+  window.page_id =
+      tarvel_page_open(window.dialog ? 1 : 0, wanted.client.width, wanted.client.height,
+                       wanted.title.c_str(), wanted.text.c_str());
   if (window.page_id < 0) {
     throw PlatformError("this browser gives no 2D canvas to draw on");
   }
   window.open = true;
   if (windows_.empty()) {
     ratio_ = Scale();
-    css_width_ = spec.client.width / static_cast<double>(ratio_);
-    css_height_ = spec.client.height / static_cast<double>(ratio_);
+    css_width_ = wanted.client.width / static_cast<double>(ratio_);
+    css_height_ = wanted.client.height / static_cast<double>(ratio_);
   }
   windows_.push_back(std::move(window));
   return static_cast<WindowId>(windows_.size() - 1);

@@ -23,7 +23,7 @@ class WebBackend final : public Backend {
   Duration FramePeriod() const override { return period_; }
   float Scale() const override;
   // Throws PlatformError when the browser gives no 2D canvas.
-  WindowId OpenWindow(const WindowSpec& spec) override;
+  WindowId OpenWindow(const WindowSpec& wanted) override;
   void CloseWindow(WindowId window) override;
   bool CanPresent(WindowId window) const override;
   PixelBuffer Buffer(WindowId window) override;
