@@ -47,6 +47,9 @@ commit=$(git rev-parse HEAD)
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct HEAD)
 export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C.UTF-8
 umask 022
+# The web preset sets this for em++ (whose tools need Debian's node modules, which a node from
+# elsewhere does not search); the release builds in its own folders, outside the presets' run.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarvel-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 # shellcheck source=scripts/release-build.sh
