@@ -16,7 +16,7 @@
 
 #include "form1/form1.h"
 #include "runtime/backend.h"
-#include "runtime/display/display.h"
+#include "runtime/platform/platform.h"
 #include "runtime/project.h"
 
 namespace {

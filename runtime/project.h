@@ -13,6 +13,7 @@ namespace rt {
 
 class Backend;
 class PlatformError;
+struct WindowSpec;
 
 struct Project {
   // The program's name: it opens every error line and titles error boxes.
@@ -42,6 +43,10 @@ int RunProject(const Project& project);
 
 // The same, on the given backend.
 int RunProject(const Project& project, Backend& backend);
+
+// The start-up form's window as the backend is asked to open it: its caption, size, border,
+// colour and the project's icon.
+WindowSpec StartupWindow(const Project& project, const Form& form);
 
 // Prints the line for a platform failure and returns its exit status, 2.
 int ReportPlatformFailure(const Project& project, const PlatformError& error);

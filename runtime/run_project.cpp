@@ -14,6 +14,18 @@ int ReportPlatformFailure(const Project& project, const PlatformError& error) {
   return 2;
 }
 
+WindowSpec StartupWindow(const Project& project, const Form& form) {
+  WindowSpec window;
+  window.title = ToUtf8(form.Caption());
+  window.client = form.ClientPixels();
+  window.border = form.HasBorder();
+  window.back_color = form.BackColor();
+  if (!project.icon.empty()) {
+    window.icon = ParseXpm(project.icon);
+  }
+  return window;
+}
+
 int RunProject(const Project& project, Backend& backend) {
   try {
     const float scale = backend.Scale();
@@ -22,15 +34,7 @@ int RunProject(const Project& project, Backend& backend) {
     Form form(project.startup_form, text, backend, random, kTwipsPerPixelAt96Dpi / scale);
     Events events;
     const std::unique_ptr<FormCode> code = project.create_code(form, events);
-    WindowSpec window;
-    window.title = ToUtf8(form.Caption());
-    window.client = form.ClientPixels();
-    window.border = form.HasBorder();
-    window.back_color = form.BackColor();
-    if (!project.icon.empty()) {
-      window.icon = ParseXpm(project.icon);
-    }
-    const WindowId id = backend.OpenWindow(window);
+    const WindowId id = backend.OpenWindow(StartupWindow(project, form));
     EventLoop loop(project.name, backend, form, events, text, id);
     return loop.Run();
   } catch (const PlatformError& error) {

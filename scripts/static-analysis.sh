@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
-# Formatting, clang-tidy and cppcheck over the project's own C++; any finding fails the run.
+# The layers, formatting, clang-tidy and cppcheck over the project's own C++; any finding fails
+# the run.
 # Needs the release, Windows and web builds' compile_commands.json (scripts/test.sh configures
 # them first).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mapfile -t all < <(git ls-files '*.cpp' '*.h')
-# Built for Linux, and for Windows only (the Win32 backend and the GDI text engine).
+# Built for Linux; for Windows only (the Win32 backend, the GDI text engine and the bitmap they
+# share); for the web only (the page's backend and driver, the canvas text engine). The picker
+# and the plain surfaces are read once for each build they are in.
 mapfile -t sources < <(git ls-files 'runtime/*.cpp' 'form1/*.cpp' 'tools/*.cpp' 'bench/*.cpp' \
-  ':!runtime/windows/*' ':!runtime/gdi/*' ':!runtime/web/*')
-mapfile -t windows_sources < <(git ls-files 'runtime/windows/*.cpp' 'runtime/gdi/*.cpp')
-# Built for the web only (the page's backend and the canvas text engine).
-mapfile -t web_sources < <(git ls-files 'runtime/web/*.cpp')
+  ':!runtime/windows/*' ':!runtime/gdi/*' ':!runtime/native/dib_section.cpp' \
+  ':!runtime/web/*' ':!runtime/canvas/*' ':!runtime/platform/page_session.cpp' \
+  ':!runtime/plain_surface.cpp')
+mapfile -t windows_sources < <(git ls-files 'runtime/windows/*.cpp' 'runtime/gdi/*.cpp' \
+  'runtime/native/dib_section.cpp' 'runtime/plain_surface.cpp' 'runtime/platform/platform.cpp')
+mapfile -t web_sources < <(git ls-files 'runtime/web/*.cpp' 'runtime/canvas/*.cpp' \
+  'runtime/platform/*.cpp' 'runtime/plain_surface.cpp')
+
+# Which layer may include which: reads the sources alone, so it goes first.
+bash scripts/check-layers.sh
 
 echo "clang-format: ${#all[@]} files"
 clang-format --dry-run --Werror "${all[@]}"

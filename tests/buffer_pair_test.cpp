@@ -1,5 +1,5 @@
 // Two buffers drawn into in turn: the one handed out always holds the frame presented last.
-#include "runtime/display/buffer_pair.h"
+#include "runtime/native/buffer_pair.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "runtime/backend.h"
-#include "runtime/gdi/dib_section.h"
+#include "runtime/native/dib_section.h"
 #include "runtime/surface.h"
 #include "runtime/text.h"
 #include "runtime/text_engine.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/display/error_text.h"
+#include "runtime/native/error_text.h"
 #include "runtime/wayland/window.h"
 
 namespace rt::wayland {

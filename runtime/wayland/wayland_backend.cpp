@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "runtime/display/display_wait.h"
-#include "runtime/display/signal_watch.h"
-#include "runtime/display/window_list.h"
+#include "runtime/native/display_wait.h"
+#include "runtime/native/signal_watch.h"
+#include "runtime/native/window_list.h"
 #include "runtime/wayland/connection.h"
 #include "runtime/wayland/window.h"
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "runtime/backend.h"
-#include "runtime/display/buffer_pair.h"
-#include "runtime/display/shared_memory.h"
+#include "runtime/native/buffer_pair.h"
+#include "runtime/native/shared_memory.h"
 #include "runtime/wayland/connection.h"
 #include "runtime/wayland/frame_forecast.h"
 

@@ -2,9 +2,9 @@
 // performance clock, and frames are the browser's animation frames.
 //
 // A page must never block, so nothing here waits: WaitUntil hands over whatever has arrived
-// and returns at once. The page's driver (run_on_web.cpp) calls the loop for each animation
-// frame, after telling the backend with FrameArrived, and for the timer it sets while the page
-// is hidden.
+// and returns at once. The page's driver (platform/page_session.cpp) calls the loop for each
+// animation frame, after telling the backend with FrameArrived, and for the timer it sets while
+// the page is hidden.
 #pragma once
 
 #include <cstdint>

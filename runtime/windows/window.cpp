@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "runtime/gdi/dib_section.h"
+#include "runtime/native/dib_section.h"
 #include "runtime/rect.h"
 #include "runtime/text.h"
 #include "runtime/windows/dpi.h"

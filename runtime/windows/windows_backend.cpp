@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/display/window_list.h"
+#include "runtime/native/window_list.h"
 #include "runtime/windows/display_timing.h"
 #include "runtime/windows/dpi.h"
 #include "runtime/windows/failure_box.h"

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/display/buffer_pair.h"
-#include "runtime/display/shared_memory.h"
+#include "runtime/native/buffer_pair.h"
+#include "runtime/native/shared_memory.h"
 #include "runtime/rect.h"
 
 namespace rt::x11 {

@@ -1,5 +1,5 @@
 // Text for the headless suite under node, which has no canvas: the same calls as the page's
-// text (runtime/web/text.js), with a plain proportional block font. A space advances 0.3 em,
+// text (runtime/canvas/text.js), with a plain proportional block font. A space advances 0.3 em,
 // a digit 0.55 em (digits line up, as in most fonts), any other character 0.3 to 0.7 em by its
 // code and is drawn as a solid block from the baseline up 0.7 em; the font reaches 0.8 em above the baseline and 0.2 em below. What the
 // suite checks of text (sizes that follow the font, the caption and the scale, ink inside a

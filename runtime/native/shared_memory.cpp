@@ -1,4 +1,4 @@
-#include "runtime/display/shared_memory.h"
+#include "runtime/native/shared_memory.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -9,7 +9,7 @@
 #include <string>
 
 #include "runtime/backend.h"
-#include "runtime/display/error_text.h"
+#include "runtime/native/error_text.h"
 
 namespace rt {
 

@@ -1,4 +1,4 @@
-#include "runtime/display/display_wait.h"
+#include "runtime/native/display_wait.h"
 
 #include <poll.h>
 
@@ -7,7 +7,7 @@
 #include <chrono>
 #include <string>
 
-#include "runtime/display/error_text.h"
+#include "runtime/native/error_text.h"
 
 namespace rt {
 

@@ -1,4 +1,4 @@
-#include "runtime/display/signal_watch.h"
+#include "runtime/native/signal_watch.h"
 
 #include <pthread.h>
 #include <sys/signalfd.h>
@@ -9,7 +9,7 @@
 #include <string>
 
 #include "runtime/backend.h"
-#include "runtime/display/error_text.h"
+#include "runtime/native/error_text.h"
 
 namespace rt {
 

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "runtime/backend.h"
+#include "runtime/canvas/text_js.h"
 #include "runtime/surface.h"
 #include "runtime/text_engine.h"
-#include "runtime/web/text_js.h"
 
 namespace rt {
 

@@ -1,4 +1,4 @@
-#include "runtime/display/buffer_pair.h"
+#include "runtime/native/buffer_pair.h"
 
 #include <cstring>
 

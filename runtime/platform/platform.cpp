@@ -1,16 +1,66 @@
-// Running a project on the real display: the one place that picks the platform.
+// Which platform a run gets, and RunProject's start there. Linux chooses at run time between
+// Wayland and X11, whichever the session offers; Windows and the web have one backend each,
+// chosen when the program is built. This is the only file that knows every backend.
+#include "runtime/platform/platform.h"
+
+#include "runtime/backend.h"
+#include "runtime/project.h"
+
+#if defined(__EMSCRIPTEN__)
+#include "runtime/platform/page_session.h"
+#include "runtime/web/page_js.h"
+#elif defined(_WIN32)
+#include "runtime/windows/dpi.h"
+#include "runtime/windows/failure_box.h"
+#include "runtime/windows/windows_backend.h"
+#else
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "runtime/backend.h"
-#include "runtime/display/display.h"
-#include "runtime/project.h"
 #include "runtime/wayland/wayland_backend.h"
 #include "runtime/x11/x11_backend.h"
+#endif
 
 namespace rt {
+
+#if defined(__EMSCRIPTEN__)
+
+int RunProject(const Project& project) {
+  try {
+    BeginPageSession(project);
+  } catch (const PlatformError& error) {
+    const int status = ReportPlatformFailure(project, error);
+    tarvel_page_ended(status, error.what());
+    return status;
+  }
+  // The program goes on in the page, called for each frame; the page says when it ends.
+  return 0;
+}
+
+#elif defined(_WIN32)
+
+std::unique_ptr<Backend> OpenDisplay() {
+  // Before any window: Windows must know at once that Tarvel draws at each monitor's DPI.
+  windows::BecomeDpiAware();
+  return MakeWindowsBackend();
+}
+
+int RunProject(const Project& project) {
+  std::unique_ptr<Backend> backend;
+  try {
+    backend = OpenDisplay();
+  } catch (const PlatformError& error) {
+    // No window to hang a message on, and no console for a windowed program: a box says it.
+    const int status = ReportPlatformFailure(project, error);
+    windows::ShowFailureBox(project.name, error.what());
+    return status;
+  }
+  return RunProject(project, *backend);
+}
+
+#else
 
 namespace {
 
@@ -67,5 +117,7 @@ int RunProject(const Project& project) {
     return ReportPlatformFailure(project, error);
   }
 }
+
+#endif
 
 }  // namespace rt

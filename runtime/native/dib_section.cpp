@@ -1,4 +1,4 @@
-#include "runtime/gdi/dib_section.h"
+#include "runtime/native/dib_section.h"
 
 namespace rt::gdi {
 

@@ -1,5 +1,5 @@
-// Surfaces in the browser: plain memory in the wasm heap, filled row by row. Text is drawn by
-// a canvas of the page's own (text.js), so a surface keeps nothing more.
+// Surfaces as plain memory, filled row by row, for the text engines that draw their text into a
+// scratch bitmap of their own (GDI's, the browser canvas's), so a surface keeps nothing more.
 #include <algorithm>
 #include <cstdint>
 

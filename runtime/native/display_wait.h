@@ -3,7 +3,7 @@
 #pragma once
 
 #include "runtime/backend.h"
-#include "runtime/display/signal_watch.h"
+#include "runtime/native/signal_watch.h"
 
 namespace rt {
 

@@ -1,4 +1,4 @@
-// Running a project in the page. The page must never block, so the loop is turned inside out:
+// The program in the browser's page. The page must never block, so the loop is turned inside out:
 // the browser calls the program for each animation frame (the display's pace: 60, 120 or 144
 // a second) and the program steps its loop once and returns. A hidden page gets no frames;
 // then a timer wakes it when the loop next wants to (the browser allows about one a second),
@@ -14,6 +14,7 @@
 
 #include "runtime/error_box.h"
 #include "runtime/event_loop.h"
+#include "runtime/platform/page_session.h"
 #include "runtime/project.h"
 #include "runtime/random.h"
 #include "runtime/text.h"
@@ -77,15 +78,7 @@ class Session {
   enum class State { kMeasuring, kRunning, kBox, kEnded };
 
   WindowId OpenFormWindow(const Project& project) {
-    WindowSpec window;
-    window.title = ToUtf8(form_.Caption());
-    window.client = form_.ClientPixels();
-    window.border = form_.HasBorder();
-    window.back_color = form_.BackColor();
-    if (!project.icon.empty()) {
-      window.icon = ParseXpm(project.icon);
-    }
-    return backend_.OpenWindow(window);
+    return backend_.OpenWindow(StartupWindow(project, form_));
   }
 
   static EM_BOOL OnFrame(double time, void* data) {
@@ -228,16 +221,8 @@ class Session {
 
 }  // namespace
 
-int RunProject(const Project& project) {
-  try {
-    Session::Begin(std::make_unique<Session>(project));
-  } catch (const PlatformError& error) {
-    const int status = ReportPlatformFailure(project, error);
-    tarvel_page_ended(status, error.what());
-    return status;
-  }
-  // The program goes on in the page, called for each frame; the page says when it ends.
-  return 0;
+void BeginPageSession(const Project& project) {
+  Session::Begin(std::make_unique<Session>(project));
 }
 
 }  // namespace rt
