@@ -1,6 +1,8 @@
 // What every surface does, whichever graphics implementation draws on it.
 #include "runtime/surface.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 
 namespace rt {
@@ -15,6 +17,22 @@ const PixelBuffer& Surface::Drawable(const PixelBuffer& buffer) {
 bool Surface::Wraps(const PixelBuffer& buffer) const {
   return buffer.pixels == buffer_.pixels && buffer.width == buffer_.width &&
          buffer.height == buffer_.height && buffer.stride == buffer_.stride;
+}
+
+// Not const: it changes the pixels, if not the surface's own members. Row by row: a solid fill
+// needs nothing of the graphics library, and the compiler makes each row one wide store loop.
+void Surface::Fill(const PixelRect& rect,  // NOLINT(readability-make-member-function-const)
+                   Color color) {
+  const PixelRect area = Intersect(rect, Bounds());
+  if (area.empty()) {
+    return;
+  }
+  const std::uint32_t pixel = (std::uint32_t{color.red} << 16) | (std::uint32_t{color.green} << 8) |
+                              std::uint32_t{color.blue};
+  for (int y = area.y; y < area.y + area.height; ++y) {
+    std::uint32_t* row = buffer_.Row(y) + area.x;
+    std::fill(row, row + area.width, pixel);
+  }
 }
 
 }  // namespace rt

@@ -1,8 +1,9 @@
 // A pixel buffer as something to draw on: solid fills and the target of text drawing.
 //
 // Half of the seam between the runtime and the platform's graphics (the text engine is the
-// other half): on Linux pixman fills and FreeType draws, on Windows the system's own GDI. The
-// runtime above it never knows which.
+// other half). Fills are plain memory everywhere; what the text is drawn with differs (on Linux
+// FreeType's glyphs through pixman, on Windows the system's own GDI, in the browser a canvas).
+// The runtime above it never knows which.
 #pragma once
 
 #include <memory>

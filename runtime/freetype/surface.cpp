@@ -1,6 +1,7 @@
+// Surfaces for the FreeType engine: pixman's image over the pixels, which glyphs are composited
+// onto.
 #include "runtime/freetype/surface_native.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace rt {
@@ -16,20 +17,6 @@ Surface::Surface(const PixelBuffer& buffer)
 
 Surface::~Surface() {
   pixman_image_unref(native_->image);
-}
-
-// Not const: it changes the pixels, if not the surface's own members.
-void Surface::Fill(const PixelRect& rect,  // NOLINT(readability-make-member-function-const)
-                   Color color) {
-  const PixelRect area = Intersect(rect, Bounds());
-  if (area.empty()) {
-    return;
-  }
-  const std::uint32_t pixel = (std::uint32_t{color.red} << 16) | (std::uint32_t{color.green} << 8) |
-                              std::uint32_t{color.blue};
-  // A plain fill: pixman's solid-fill path writes rows directly and allocates nothing.
-  pixman_fill(buffer_.pixels, buffer_.stride / 4, 32, area.x, area.y, area.width, area.height,
-              pixel);
 }
 
 }  // namespace rt
