@@ -56,23 +56,11 @@ mergeInto(LibraryManager.library, {
 
   // Draws `text` with its baseline's left end at (x, baseline) in `rgb`, onto the XRGB pixels
   // at `pixels` (rows `stride` bytes apart), nothing of it outside the area given.
-  tarvel_text_draw__deps: ['$tarvelText'],
+  tarvel_text_draw__deps: ['$tarvelText', '$tarvelPixelImage'],
   tarvel_text_draw: function (css, text, length, x, baseline, rgb, pixels, stride,
                               left, top, width, height) {
     const context = tarvelText.scratch(width, height);
-    const image = context.createImageData(width, height);
-    const bytes = image.data;
-    for (let row = 0; row < height; ++row) {
-      let from = ((pixels + (top + row) * stride) >> 2) + left;
-      let to = row * width * 4;
-      for (let column = 0; column < width; ++column, ++from, to += 4) {
-        const pixel = HEAPU32[from];
-        bytes[to] = (pixel >> 16) & 255;
-        bytes[to + 1] = (pixel >> 8) & 255;
-        bytes[to + 2] = pixel & 255;
-        bytes[to + 3] = 255;
-      }
-    }
+    const image = tarvelPixelImage(context, pixels, stride, left, top, width, height);
     context.putImageData(image, 0, 0);
     context.font = UTF8ToString(css);
     context.fillStyle = 'rgb(' + ((rgb >> 16) & 255) + ',' + ((rgb >> 8) & 255) + ',' +

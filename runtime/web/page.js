@@ -136,25 +136,13 @@ mergeInto(LibraryManager.library, {
   },
 
   // Copies an area of the window's XRGB pixels onto its canvas.
-  tarvel_page_put__deps: ['$tarvelPage'],
+  tarvel_page_put__deps: ['$tarvelPage', '$tarvelPixelImage'],
   tarvel_page_put: function (id, pixels, stride, left, top, width, height) {
     const win = tarvelPage.windows[id];
     if (width <= 0 || height <= 0) {
       return;
     }
-    const image = win.context.createImageData(width, height);
-    const bytes = image.data;
-    for (let row = 0; row < height; ++row) {
-      let from = ((pixels + (top + row) * stride) >> 2) + left;
-      let to = row * width * 4;
-      for (let column = 0; column < width; ++column, ++from, to += 4) {
-        const pixel = HEAPU32[from];
-        bytes[to] = (pixel >> 16) & 255;
-        bytes[to + 1] = (pixel >> 8) & 255;
-        bytes[to + 2] = pixel & 255;
-        bytes[to + 3] = 255;
-      }
-    }
+    const image = tarvelPixelImage(win.context, pixels, stride, left, top, width, height);
     win.context.putImageData(image, left, top);
   },
 
