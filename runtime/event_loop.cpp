@@ -1,4 +1,4 @@
-// The event loop: running handlers and reporting their errors, ticking the timers, painting,
+// The event loop: running handlers and handing on their errors, ticking the timers, painting,
 // and deciding when each frame comes, by the clock or by the display's calls.
 #include "runtime/event_loop.h"
 
