@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <span>
 
 #include "runtime/surface.h"
@@ -183,6 +184,20 @@ void ShowErrorBox(Backend& backend, TextEngine& text, WindowId parent, const std
     events.clear();
     backend.WaitUntil(kNoDeadline, events);
   }
+}
+
+std::string PrintRunTimeError(const std::string& program, const std::string& handler,
+                              const std::string& what) {
+  std::string message = "run-time error in " + handler + ": " + what;
+  std::fprintf(stderr, "%s: %s\n", program.c_str(), message.c_str());
+  std::fflush(stderr);
+  return message;
+}
+
+void ReportRunTimeError(const std::string& program, const std::string& handler,
+                        const std::string& what, Backend& backend, TextEngine& text,
+                        WindowId parent) {
+  ShowErrorBox(backend, text, parent, program, PrintRunTimeError(program, handler, what));
 }
 
 }  // namespace rt

@@ -1,6 +1,7 @@
-// The error report's box: a small window over the form, saying what went wrong, with an OK
-// button. The runtime draws it itself, with the same text engine as the form, so it looks the
-// same on every platform and needs nothing more installed.
+// The run-time error report: its line on stderr, and its box, a small window over the form
+// saying what went wrong, with an OK button. The runtime draws the box itself, with the same
+// text engine as the form, so it looks the same on every platform and needs nothing more
+// installed.
 #pragma once
 
 #include <string>
@@ -59,5 +60,15 @@ class ErrorBox {
 // Shows the box over `parent` and returns once it is dismissed, blocking in the backend's wait.
 void ShowErrorBox(Backend& backend, TextEngine& text, WindowId parent, const std::string& title,
                   const std::string& message);
+
+// Prints one run-time error report's line to stderr; returns the message it said.
+std::string PrintRunTimeError(const std::string& program, const std::string& handler,
+                              const std::string& what);
+
+// Prints one run-time error report to stderr, then shows it in a box over `parent` (through
+// `backend`) and returns once the box is dismissed.
+void ReportRunTimeError(const std::string& program, const std::string& handler,
+                        const std::string& what, Backend& backend, TextEngine& text,
+                        WindowId parent);
 
 }  // namespace rt

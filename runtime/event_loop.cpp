@@ -1,8 +1,9 @@
+// The event loop: running handlers and handing on their errors, ticking the timers, painting,
+// and deciding when each frame comes, by the clock or by the display's calls.
 #include "runtime/event_loop.h"
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <utility>
 
 #include "runtime/error_box.h"
@@ -24,20 +25,6 @@ constexpr int kClockFramesBeforeRetry = 300;
 
 }  // namespace
 
-std::string PrintRunTimeError(const std::string& program, const std::string& handler,
-                              const std::string& what) {
-  std::string message = "run-time error in " + handler + ": " + what;
-  std::fprintf(stderr, "%s: %s\n", program.c_str(), message.c_str());
-  std::fflush(stderr);
-  return message;
-}
-
-void ReportRunTimeError(const std::string& program, const std::string& handler,
-                        const std::string& what, Backend& backend, TextEngine& text,
-                        WindowId parent) {
-  ShowErrorBox(backend, text, parent, program, PrintRunTimeError(program, handler, what));
-}
-
 EventLoop::EventLoop(std::string program, Backend& backend, Form& form, const Events& events,
                      TextEngine& text, WindowId window)
     : program_(std::move(program)),
@@ -55,9 +42,9 @@ bool EventLoop::Dispatch(const Events::Binding& binding) {
   } catch (const RunTimeError& error) {
     if (reporter_) {
       reporter_(binding.handler_name, error.what());
-      return false;
+    } else {
+      ReportRunTimeError(program_, binding.handler_name, error.what(), backend_, text_, window_);
     }
-    ReportRunTimeError(program_, binding.handler_name, error.what(), backend_, text_, window_);
     return false;
   }
 }

@@ -107,14 +107,4 @@ class EventLoop {
   ErrorReporter reporter_;
 };
 
-// Prints one run-time error report's line to stderr; returns the message it said.
-std::string PrintRunTimeError(const std::string& program, const std::string& handler,
-                              const std::string& what);
-
-// Prints one run-time error report to stderr, then shows it in a box over `parent` (through
-// `backend`) and returns once the box is dismissed.
-void ReportRunTimeError(const std::string& program, const std::string& handler,
-                        const std::string& what, Backend& backend, TextEngine& text,
-                        WindowId parent);
-
 }  // namespace rt

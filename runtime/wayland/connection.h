@@ -91,6 +91,8 @@ class Connection {
   void PointerButton(std::uint32_t button, std::uint32_t state);
 
  private:
+  // Listens to the seat just bound, for its keyboard and pointer.
+  void ListenToSeat();
   // The window behind one of our surfaces, or null.
   static Window* WindowOf(wl_surface* surface);
   void ShowCursor(std::uint32_t serial, const Window& window);

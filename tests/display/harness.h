@@ -1,4 +1,6 @@
 // Running the built program against real display servers and looking at it from outside.
+// Its child processes are in processes.cpp, its looks at screenshots in screenshots.cpp, and
+// its X server and the requests made of it in virtual_screen.cpp.
 #pragma once
 
 // GoogleTest comes before Xlib, whose macros (None, Bool) clash with its names.

@@ -1,181 +1,19 @@
+// An Xvfb server of the display tests' own (or one someone else runs), and what they ask of
+// it through Xlib: its windows, their pixels and properties, and events sent to them.
 #include "display/harness.h"
 
 // clang-format off
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 // clang-format on
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <csignal>
 #include <thread>
 
 namespace display_test {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string TempPath(const std::string& what) {
-  static std::atomic<int> serial{0};
-  std::string name = "tarvel-test-";
-  name += std::to_string(getpid());
-  name += "-";
-  name += std::to_string(serial++);
-  name += "-";
-  name += what;
-  return (fs::temp_directory_path() / name).string();
-}
-
-Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-             const std::string& err_path, int keep_fd) {
-  pid_ = fork();
-  if (pid_ != 0) {
-    return;
-  }
-  for (const std::string& change : env) {
-    const auto eq = change.find('=');
-    if (eq == std::string::npos) {
-      unsetenv(change.c_str());
-    } else {
-      setenv(change.substr(0, eq).c_str(), change.substr(eq + 1).c_str(), 1);
-    }
-  }
-  const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  dup2(err, 2);
-  const int null = open("/dev/null", O_RDWR);
-  dup2(null, 0);
-  dup2(null, 1);
-  for (int fd = 3; fd < 1024; ++fd) {
-    if (fd != keep_fd) {
-      close(fd);
-    }
-  }
-  // The test runner's signal dispositions are not the program's business.
-  signal(SIGINT, SIG_DFL);
-  signal(SIGTERM, SIG_DFL);
-  std::vector<char*> args;
-  for (const std::string& arg : argv) {
-    args.push_back(const_cast<char*>(arg.c_str()));
-  }
-  args.push_back(nullptr);
-  execvp(args[0], args.data());
-  _exit(127);
-}
-
-Child::~Child() {
-  if (pid_ > 0 && !status_) {
-    // Politely first, so an X server removes its lock file and socket.
-    kill(pid_, SIGTERM);
-    if (!WaitFor(3s)) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-}
-
-std::optional<int> Child::WaitFor(std::chrono::milliseconds limit) {
-  const auto end = Clock::now() + limit;
-  while (!status_ && pid_ > 0) {
-    int raw = 0;
-    if (waitpid(pid_, &raw, WNOHANG) == pid_) {
-      status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -WTERMSIG(raw);
-    } else if (Clock::now() >= end) {
-      break;
-    } else {
-      std::this_thread::sleep_for(5ms);
-    }
-  }
-  return status_;
-}
-
-bool IsRed(std::uint32_t pixel) {
-  return (pixel & 0xFF0000) != 0 && (pixel & 0x00FFFF) == 0;
-}
-
-Box BoundsOf(const Image& image, bool (*match)(std::uint32_t)) {
-  Box box{image.width, image.height, -1, -1};
-  for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      if (match(image.At(x, y))) {
-        box.left = std::min(box.left, x);
-        box.top = std::min(box.top, y);
-        box.right = std::max(box.right, x);
-        box.bottom = std::max(box.bottom, y);
-      }
-    }
-  }
-  return box;
-}
-
-Image CaptureUntil(const std::function<Image()>& capture,
-                   const std::function<bool(const Image&)>& done, std::chrono::milliseconds limit) {
-  const auto end = Clock::now() + limit;
-  for (;;) {
-    Image image = capture();
-    if (done(image) || Clock::now() >= end) {
-      return image;
-    }
-    std::this_thread::sleep_for(30ms);
-  }
-}
-
-long DarkInk(const Image& image) {
-  return static_cast<long>(std::count_if(image.pixels.begin(), image.pixels.end(),
-                                         [](std::uint32_t p) { return (p & 0x808080) == 0; }));
-}
-
-double SolidRedShare(const Image& image) {
-  long ink = 0;
-  long solid = 0;
-  for (const std::uint32_t pixel : image.pixels) {
-    ink += IsRed(pixel);
-    solid += pixel == 0xFF0000;
-  }
-  return ink == 0 ? 0.0 : static_cast<double>(solid) / static_cast<double>(ink);
-}
-
-bool WhollyInside(const Box& box, const Box& within) {
-  return !box.empty() && box.left > within.left && box.top > within.top &&
-         box.right < within.right && box.bottom < within.bottom;
-}
-
-std::string SaveScreenshot(const Image& image, const std::string& name) {
-  fs::create_directories(TARVEL_SCREENSHOT_DIR);
-  const std::string base = std::string(TARVEL_SCREENSHOT_DIR) + "/" + name;
-  {
-    std::ofstream ppm(base + ".ppm", std::ios::binary);
-    ppm << "P6\n" << image.width << " " << image.height << "\n255\n";
-    for (const std::uint32_t pixel : image.pixels) {
-      const char rgb[3] = {static_cast<char>(pixel >> 16), static_cast<char>(pixel >> 8),
-                           static_cast<char>(pixel)};
-      ppm.write(rgb, 3);
-    }
-  }
-  if (access("/usr/bin/convert", X_OK) == 0) {
-    const std::string command = "/usr/bin/convert '" + base + ".ppm' '" + base + ".png'";
-    if (std::system(command.c_str()) == 0) {
-      fs::remove(base + ".ppm");
-      return base + ".png";
-    }
-  }
-  return base + ".ppm";
-}
 
 namespace {
 
