@@ -5,14 +5,15 @@
 // always matches what is drawn. On Linux: fonts found through fontconfig, each glyph rasterised
 // once by FreeType into pixman's glyph cache, and a caption composited as one run of glyphs
 // (freetype/). On Windows: the system's own GDI, with the face the system uses for its
-// messages (gdi/). In steady state drawing a caption allocates nothing.
+// messages (gdi/). In the browser: a canvas of the page's, in its own sans-serif (canvas/).
+// In steady state drawing a caption allocates nothing.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "runtime/font_list.h"
 #include "runtime/text_measurer.h"
 
 namespace rt {
@@ -47,11 +48,9 @@ class TextEngine final : public TextMeasurer {
   struct Renderer;
   struct Font;
 
-  Font& FontAt(int font) const;
-
   float scale_;
   std::unique_ptr<Renderer> renderer_;
-  std::vector<std::unique_ptr<Font>> fonts_;
+  FontList<Font> fonts_;
 };
 
 }  // namespace rt

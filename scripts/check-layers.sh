@@ -18,8 +18,8 @@ root=${1:-"$(dirname "$0")/.."}
 cd "$root"
 
 # The seams: runtime/ files that the core, backends and text engines all stand on.
-seams=" backend.h clock.h design.h icon.h icon.cpp pixel_buffer.h plain_surface.cpp rect.h rect.cpp
-  surface.h surface.cpp text.h text.cpp text_engine.h text_measurer.h types.h "
+seams=" backend.h clock.h design.h font_list.h icon.h icon.cpp pixel_buffer.h plain_surface.cpp
+  rect.h rect.cpp surface.h surface.cpp text.h text.cpp text_engine.h text_measurer.h types.h "
 
 # Sets `layer` to the layer of a file or included path; a backend or text engine is named with
 # its folder, so that none may include another.

@@ -56,21 +56,13 @@ TextEngine::TextEngine(float scale) : scale_(scale), renderer_(std::make_unique<
 
 TextEngine::~TextEngine() = default;
 
-TextEngine::Font& TextEngine::FontAt(int font) const {
-  return *fonts_.at(static_cast<std::size_t>(font));
-}
-
 int TextEngine::OpenFont(const FontDesign& design) {
-  for (std::size_t i = 0; i < fonts_.size(); ++i) {
-    if (fonts_[i]->design == design) {
-      return static_cast<int>(i);
-    }
-  }
-  auto font = std::make_unique<Font>();
-  font->design = design;
-  font->SetSize(scale_);
-  fonts_.push_back(std::move(font));
-  return static_cast<int>(fonts_.size() - 1);
+  return fonts_.Find(design, [&] {
+    auto font = std::make_unique<Font>();
+    font->design = design;
+    font->SetSize(scale_);
+    return font;
+  });
 }
 
 void TextEngine::SetScale(float scale) {
@@ -84,7 +76,7 @@ void TextEngine::SetScale(float scale) {
 }
 
 PixelSize TextEngine::Measure(int font_handle, std::u16string_view text) {
-  const Font& font = FontAt(font_handle);
+  const Font& font = fonts_[font_handle];
   if (text.empty()) {
     return {0, font.height};
   }
@@ -95,7 +87,7 @@ PixelSize TextEngine::Measure(int font_handle, std::u16string_view text) {
 
 void TextEngine::Draw(Surface& target, int font_handle, std::u16string_view text, int x, int y,
                       Color color, const PixelRect& clip) {
-  const Font& font = FontAt(font_handle);
+  const Font& font = fonts_[font_handle];
   const PixelRect area = Intersect(clip, target.Bounds());
   if (area.empty() || text.empty()) {
     return;

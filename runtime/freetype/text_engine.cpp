@@ -79,21 +79,8 @@ TextEngine::~TextEngine() {
   fonts_.clear();  // faces go before the library that made them
 }
 
-TextEngine::Font& TextEngine::FontAt(int font) const {
-  return *fonts_.at(static_cast<std::size_t>(font));
-}
-
 int TextEngine::OpenFont(const FontDesign& design) {
-  for (std::size_t i = 0; i < fonts_.size(); ++i) {
-    if (fonts_[i]->design == design) {
-      return static_cast<int>(i);
-    }
-  }
-  auto font = std::make_unique<Font>();
-  font->design = design;
-  font->file = FindFontFile(design);
-  fonts_.push_back(Font::Open(renderer_->library, design, scale_));
-  return static_cast<int>(fonts_.size() - 1);
+  return fonts_.Find(design, [&] { return Font::Open(renderer_->library, design, scale_); });
 }
 
 void TextEngine::SetScale(float scale) {
@@ -108,7 +95,7 @@ void TextEngine::SetScale(float scale) {
 }
 
 PixelSize TextEngine::Measure(int font_handle, std::u16string_view text) {
-  Font& font = FontAt(font_handle);
+  Font& font = fonts_[font_handle];
   int width = 0;
   FT_UInt previous = 0;
   for (std::size_t i = 0; i < text.size();) {
@@ -121,7 +108,7 @@ PixelSize TextEngine::Measure(int font_handle, std::u16string_view text) {
 
 void TextEngine::Draw(Surface& target, int font_handle, std::u16string_view text, int x, int y,
                       Color color, const PixelRect& clip) {
-  Font& font = FontAt(font_handle);
+  Font& font = fonts_[font_handle];
   const PixelRect area = Intersect(clip, target.Bounds());
   if (area.empty()) {
     return;

@@ -159,39 +159,31 @@ TextEngine::~TextEngine() {
   fonts_.clear();
 }
 
-TextEngine::Font& TextEngine::FontAt(int font) const {
-  return *fonts_.at(static_cast<std::size_t>(font));
-}
-
 int TextEngine::OpenFont(const FontDesign& design) {
-  for (std::size_t i = 0; i < fonts_.size(); ++i) {
-    if (fonts_[i]->design == design) {
-      return static_cast<int>(i);
+  return fonts_.Find(design, [&] {
+    auto font = std::make_unique<Font>();
+    font->design = design;
+    std::u16string face = FromUtf8(design.family);
+    if (!HasFamily(renderer_->dc, face)) {
+      face = MessageFace();
+      font->message_face = true;
     }
-  }
-  auto font = std::make_unique<Font>();
-  font->design = design;
-  std::u16string face = FromUtf8(design.family);
-  if (!HasFamily(renderer_->dc, face)) {
-    face = MessageFace();
-    font->message_face = true;
-  }
-  LOGFONTW& logfont = font->logfont;
-  logfont.lfWeight = design.weight;
-  logfont.lfItalic = design.italic ? TRUE : FALSE;
-  logfont.lfUnderline = design.underline ? TRUE : FALSE;
-  logfont.lfStrikeOut = design.strikeout ? TRUE : FALSE;
-  logfont.lfCharSet = DEFAULT_CHARSET;
-  logfont.lfOutPrecision = OUT_TT_PRECIS;
-  logfont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  // Smoothed as the user has asked of the system.
-  logfont.lfQuality = DEFAULT_QUALITY;
-  logfont.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
-  std::memcpy(logfont.lfFaceName, face.data(),
-              std::min<std::size_t>(face.size(), LF_FACESIZE - 1) * sizeof(wchar_t));
-  font->SetSize(scale_, renderer_->dc);
-  fonts_.push_back(std::move(font));
-  return static_cast<int>(fonts_.size() - 1);
+    LOGFONTW& logfont = font->logfont;
+    logfont.lfWeight = design.weight;
+    logfont.lfItalic = design.italic ? TRUE : FALSE;
+    logfont.lfUnderline = design.underline ? TRUE : FALSE;
+    logfont.lfStrikeOut = design.strikeout ? TRUE : FALSE;
+    logfont.lfCharSet = DEFAULT_CHARSET;
+    logfont.lfOutPrecision = OUT_TT_PRECIS;
+    logfont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    // Smoothed as the user has asked of the system.
+    logfont.lfQuality = DEFAULT_QUALITY;
+    logfont.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+    std::memcpy(logfont.lfFaceName, face.data(),
+                std::min<std::size_t>(face.size(), LF_FACESIZE - 1) * sizeof(wchar_t));
+    font->SetSize(scale_, renderer_->dc);
+    return font;
+  });
 }
 
 void TextEngine::SetScale(float scale) {
@@ -218,7 +210,7 @@ void TextEngine::SetScale(float scale) {
 }
 
 PixelSize TextEngine::Measure(int font_handle, std::u16string_view text) {
-  const Font& font = FontAt(font_handle);
+  const Font& font = fonts_[font_handle];
   SIZE extent{};
   if (!text.empty()) {
     SelectObject(renderer_->dc, font.font);
@@ -229,7 +221,7 @@ PixelSize TextEngine::Measure(int font_handle, std::u16string_view text) {
 
 void TextEngine::Draw(Surface& target, int font_handle, std::u16string_view text, int x, int y,
                       Color color, const PixelRect& clip) {
-  const Font& font = FontAt(font_handle);
+  const Font& font = fonts_[font_handle];
   const PixelRect area = Intersect(clip, target.Bounds());
   if (area.empty() || text.empty()) {
     return;
