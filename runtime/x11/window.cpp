@@ -1,7 +1,8 @@
+// An X11 window: made centred where it belongs, described to the window manager (its names,
+// icon, hints and roles), and resized; its frames are in window_frames.cpp.
 #include "runtime/x11/window.h"
 
 #include <unistd.h>
-#include <xcb/shm.h>
 #include <xcb/xcb_icccm.h>
 
 #include <algorithm>
@@ -9,9 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/native/buffer_pair.h"
-#include "runtime/native/shared_memory.h"
-#include "runtime/rect.h"
+#include "runtime/x11/window_buffers.h"
 
 namespace rt::x11 {
 
@@ -24,60 +23,7 @@ std::uint32_t Pixel(Color color) {
   return (std::uint32_t{color.red} << 16) | (std::uint32_t{color.green} << 8) | color.blue;
 }
 
-std::size_t Bytes(PixelSize size) {
-  return static_cast<std::size_t>(size.width) * 4 * static_cast<std::size_t>(size.height);
-}
-
 }  // namespace
-
-// Two buffers at one size: halves of one shared segment, or of ordinary memory.
-struct Window::Buffers {
-  PixelSize size;
-  std::unique_ptr<SharedMemory> shared;
-  xcb_shm_seg_t segment = 0;  // 0 when the pixels go over the wire
-  std::vector<std::uint32_t> plain;
-  std::unique_ptr<BufferPair> pair;
-  xcb_connection_t* connection = nullptr;
-
-  Buffers(xcb_connection_t* c, PixelSize buffer_size, bool try_shared)
-      : size(buffer_size), connection(c) {
-    std::uint32_t* base = nullptr;
-    if (try_shared) {
-      shared = std::make_unique<SharedMemory>(2 * Bytes(size));
-      segment = xcb_generate_id(c);
-      // XCB closes the descriptor it sends; the memory keeps its own.
-      const int fd = dup(shared->fd());
-      xcb_generic_error_t* error =
-          fd < 0 ? nullptr : xcb_request_check(c, xcb_shm_attach_fd_checked(c, segment, fd, 0));
-      if (fd < 0 || error) {
-        std::free(error);
-        shared.reset();
-        segment = 0;
-      } else {
-        base = static_cast<std::uint32_t*>(shared->data());
-      }
-    }
-    if (!shared) {
-      plain.assign(2 * Bytes(size) / 4, 0);
-      base = plain.data();
-    }
-    const std::size_t half = Bytes(size) / 4;
-    pair = std::make_unique<BufferPair>(
-        PixelBuffer{base, size.width, size.height, size.width * 4},
-        PixelBuffer{base + half, size.width, size.height, size.width * 4});
-  }
-  ~Buffers() {
-    if (segment != 0) {
-      xcb_shm_detach(connection, segment);
-    }
-  }
-  Buffers(const Buffers&) = delete;
-  Buffers& operator=(const Buffers&) = delete;
-
-  std::uint32_t Offset(int index) const {
-    return static_cast<std::uint32_t>(Bytes(size) * static_cast<std::size_t>(index));
-  }
-};
 
 Window::Window(Connection& connection, WindowId id, const WindowSpec& wanted, const Window* parent,
                std::vector<WindowEvent>& events)
@@ -184,117 +130,12 @@ void Window::SetProperties(const WindowSpec& wanted, const Window* parent, int x
   xcb_icccm_set_wm_hints(c, window_, &hints);
 }
 
-bool Window::CanPresent() const {
-  return !buffers_ || buffers_->size != size_ || buffers_->pair->AnyFree();
-}
-
-PixelBuffer Window::Buffer() {
-  if (!buffers_ || buffers_->size != size_) {
-    if (buffers_ && buffers_->pair->AnyBusy()) {
-      retired_.push_back(std::move(buffers_));
-    }
-    buffers_ = std::make_unique<Buffers>(connection_.get(), size_, connection_.HasSharedMemory());
-    front_ = -1;
-  }
-  acquired_ = buffers_->pair->Acquire();
-  if (acquired_ < 0) {
-    throw PlatformError("drawing while the X server reads both buffers");
-  }
-  return buffers_->pair->At(acquired_);
-}
-
-void Window::Present(std::span<const PixelRect> damage) {
-  if (acquired_ < 0) {
-    return;
-  }
-  const int index = acquired_;
-  acquired_ = -1;
-  const PixelRect whole{0, 0, buffers_->size.width, buffers_->size.height};
-  const PixelRect all[] = {whole};
-  if (!mapped_) {
-    // Shown with its first frame, so it never appears unpainted.
-    xcb_map_window(connection_.get(), window_);
-    mapped_ = true;
-    damage = all;
-  }
-  buffers_->pair->Presented(index, damage);
-  front_ = index;
-  for (std::size_t i = 0; i < damage.size(); ++i) {
-    Send(*buffers_, index, Intersect(damage[i], whole), i + 1 == damage.size());
-  }
-  if (damage.empty() || buffers_->segment == 0) {
-    buffers_->pair->Release(index);  // nothing is left for the server to read
-  }
-}
-
-void Window::Send(const Buffers& buffers, int index, const PixelRect& area, bool notify) {
-  if (area.empty()) {
-    if (notify && buffers.segment != 0) {
-      buffers_->pair->Release(index);
-    }
-    return;
-  }
-  xcb_connection_t* c = connection_.get();
-  const auto w = static_cast<std::uint16_t>(buffers.size.width);
-  const auto h = static_cast<std::uint16_t>(buffers.size.height);
-  if (buffers.segment != 0) {
-    // The server reads the pixels from shared memory; its completion event frees the buffer.
-    xcb_shm_put_image(c, window_, gc_, w, h, static_cast<std::uint16_t>(area.x),
-                      static_cast<std::uint16_t>(area.y), static_cast<std::uint16_t>(area.width),
-                      static_cast<std::uint16_t>(area.height), static_cast<std::int16_t>(area.x),
-                      static_cast<std::int16_t>(area.y), 24, XCB_IMAGE_FORMAT_Z_PIXMAP,
-                      notify ? 1 : 0, buffers.segment, buffers.Offset(index));
-    return;
-  }
-  // Over the wire: the region's rows packed together, in as many requests as the server's
-  // request size allows.
-  const PixelBuffer& from = buffers.pair->At(index);
-  const std::size_t row_bytes = static_cast<std::size_t>(area.width) * 4;
-  const std::size_t limit = static_cast<std::size_t>(xcb_get_maximum_request_length(c)) * 4 - 64;
-  const int rows_per_request = std::max(1, static_cast<int>(limit / row_bytes));
-  for (int top = area.y; top < area.y + area.height; top += rows_per_request) {
-    const int rows = std::min(rows_per_request, area.y + area.height - top);
-    wire_.resize(row_bytes * static_cast<std::size_t>(rows));
-    for (int r = 0; r < rows; ++r) {
-      std::memcpy(wire_.data() + row_bytes * static_cast<std::size_t>(r),
-                  from.Row(top + r) + area.x, row_bytes);
-    }
-    xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_,
-                  static_cast<std::uint16_t>(area.width), static_cast<std::uint16_t>(rows),
-                  static_cast<std::int16_t>(area.x), static_cast<std::int16_t>(top), 0, 24,
-                  static_cast<std::uint32_t>(wire_.size()), wire_.data());
-  }
-}
-
-void Window::Exposed(const PixelRect& area) {
-  // The window shows what the last frame holds; the runtime need not paint it again.
-  if (buffers_ && front_ >= 0 && buffers_->size == size_) {
-    Send(*buffers_, front_, Intersect(area, {0, 0, size_.width, size_.height}), false);
-  }
-}
-
 void Window::Configured(int width, int height) {
   if (width == size_.width && height == size_.height) {
     return;
   }
   size_ = {width, height};
   events_.push_back({.kind = WindowEvent::Kind::kResized, .window = id_, .size = size_});
-}
-
-void Window::Completed(std::uint32_t segment, std::uint32_t offset) {
-  for (const auto& buffers : retired_) {
-    if (buffers->segment == segment) {
-      buffers->pair->Release(offset == 0 ? 0 : 1);
-    }
-  }
-  std::erase_if(retired_, [](const std::unique_ptr<Buffers>& b) { return !b->pair->AnyBusy(); });
-  if (buffers_ && buffers_->segment == segment) {
-    const bool was_waiting = !buffers_->pair->AnyFree();
-    buffers_->pair->Release(offset == 0 ? 0 : 1);
-    if (was_waiting) {
-      events_.push_back({.kind = WindowEvent::Kind::kFrameReady, .window = id_});
-    }
-  }
 }
 
 }  // namespace rt::x11
