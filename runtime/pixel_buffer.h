@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "runtime/types.h"
+
 namespace rt {
 
 // 32-bit XRGB pixels (0x00RRGGBB in native byte order), row by row. `stride` is the distance
@@ -20,5 +22,10 @@ struct PixelBuffer {
                                             static_cast<std::ptrdiff_t>(y) * stride);
   }
 };
+
+// `color` as one of those pixels.
+constexpr std::uint32_t Xrgb(Color color) {
+  return (std::uint32_t{color.red} << 16) | (std::uint32_t{color.green} << 8) | color.blue;
+}
 
 }  // namespace rt

@@ -27,8 +27,7 @@ void Surface::Fill(const PixelRect& rect,  // NOLINT(readability-make-member-fun
   if (area.empty()) {
     return;
   }
-  const std::uint32_t pixel = (std::uint32_t{color.red} << 16) | (std::uint32_t{color.green} << 8) |
-                              std::uint32_t{color.blue};
+  const std::uint32_t pixel = Xrgb(color);
   for (int y = area.y; y < area.y + area.height; ++y) {
     std::uint32_t* row = buffer_.Row(y) + area.x;
     std::fill(row, row + area.width, pixel);

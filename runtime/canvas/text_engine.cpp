@@ -10,6 +10,7 @@
 
 #include "runtime/backend.h"
 #include "runtime/canvas/text_js.h"
+#include "runtime/pixel_buffer.h"
 #include "runtime/surface.h"
 #include "runtime/text_engine.h"
 
@@ -92,8 +93,7 @@ void TextEngine::Draw(Surface& target, int font_handle, std::u16string_view text
   if (area.empty() || text.empty()) {
     return;
   }
-  const std::uint32_t rgb = (std::uint32_t{color.red} << 16) | (std::uint32_t{color.green} << 8) |
-                            std::uint32_t{color.blue};
+  const std::uint32_t rgb = Xrgb(color);
   const PixelBuffer& pixels = target.Buffer();
   const int baseline = y + font.ascent;
   tarvel_text_draw(font.css.c_str(), text.data(), static_cast<int>(text.size()), x, baseline, rgb,

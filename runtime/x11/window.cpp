@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/pixel_buffer.h"
 #include "runtime/x11/window_buffers.h"
 
 namespace rt::x11 {
@@ -18,10 +19,6 @@ namespace {
 
 // WM_CLASS, instance and class: the desktop entry's StartupWMClass matches it to the menu.
 constexpr char kClass[] = "tarvel\0tarvel";
-
-std::uint32_t Pixel(Color color) {
-  return (std::uint32_t{color.red} << 16) | (std::uint32_t{color.green} << 8) | color.blue;
-}
 
 }  // namespace
 
@@ -56,8 +53,7 @@ Window::Window(Connection& connection, WindowId id, const WindowSpec& wanted, co
     events_wanted |=
         XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE;
   }
-  const std::uint32_t values[] = {Pixel(wanted.back_color), 0, events_wanted,
-                                  connection.colormap()};
+  const std::uint32_t values[] = {Xrgb(wanted.back_color), 0, events_wanted, connection.colormap()};
   xcb_create_window(c, 24, window_, connection.screen().root, static_cast<std::int16_t>(x),
                     static_cast<std::int16_t>(y), static_cast<std::uint16_t>(size_.width),
                     static_cast<std::uint16_t>(size_.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
